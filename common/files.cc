@@ -1,0 +1,59 @@
+#include "common/files.h"
+
+#include <sys/stat.h>
+
+#include <cstdarg>
+
+#include "common/fatal.h"
+
+std::FILE* openForReading(const char* path) {
+  std::FILE* file = std::fopen(path, "r");
+  if (!file) return nullptr;
+  struct stat info;
+  if (fstat(fileno(file), &info) != 0 || S_ISDIR(info.st_mode)) {
+    std::fclose(file);
+    return nullptr;
+  }
+  return file;
+}
+
+void closeReading(std::FILE* file) {
+  if (file) std::fclose(file);
+}
+
+OutFile::OutFile(const char* path, const char* createMessage) : path_(path) {
+  file_ = std::fopen(path, "w");
+  if (!file_) fatalExit("%s", createMessage);
+  std::setvbuf(file_, nullptr, _IOFBF, 1 << 20);
+}
+
+OutFile::~OutFile() {
+  // Only reached without close() when the process is being unwound by a
+  // throwing failure routine; the file is then incomplete anyway.
+  if (file_) std::fclose(file_);
+}
+
+void OutFile::failed() const {
+  fatalExit("\n>>> Arquivo de dados %s nao pode ser gravado", path_.c_str());
+}
+
+void OutFile::write(std::string_view bytes) {
+  if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size())
+    failed();
+}
+
+void OutFile::print(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  int written = std::vfprintf(file_, format, args);
+  va_end(args);
+  if (written < 0) failed();
+}
+
+void OutFile::close() {
+  std::FILE* file = file_;
+  file_ = nullptr;
+  bool flushed = std::fflush(file) == 0;
+  bool closed = std::fclose(file) == 0;
+  if (!flushed || !closed) failed();
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+// Opens a file for reading in text mode; nullptr when it cannot be opened or
+// is a folder (which the C library would open and then fail to read).
+std::FILE* openForReading(const char* path);
+
+// Closes a file opened for reading; nullptr is ignored.
+void closeReading(std::FILE* file);
+
+// A file created for writing whose every write and the close are checked: a
+// failure (a full disk) ends the process with a message naming the file.
+class OutFile {
+ public:
+  // Creates or truncates `path`; if that fails, ends with `createMessage`.
+  OutFile(const char* path, const char* createMessage);
+  ~OutFile();
+  OutFile(const OutFile&) = delete;
+  OutFile& operator=(const OutFile&) = delete;
+
+  void write(std::string_view bytes);
+  void print(const char* format, ...) __attribute__((format(printf, 2, 3)));
+  // Flushes and closes; a failure to do either ends the process.
+  void close();
+
+ private:
+  [[noreturn]] void failed() const;
+
+  std::FILE* file_;
+  std::string path_;
+};

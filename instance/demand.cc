@@ -1,0 +1,67 @@
+#include "instance/demand.h"
+
+#include <cstdint>
+#include <ctime>
+
+#include "common/fatal.h"
+#include "common/files.h"
+#include "instance/random_source.h"
+
+namespace {
+
+// Allocates pop on first use; the demand of every vertex starts at 0.
+void allocatePop() {
+  if (record.pop) return;
+  int n = record.vertices;
+  record.pop = static_cast<int32_t*>(allocateZeroed(n, sizeof(int32_t)));
+  if (!record.pop) fatalExit("\n>>> Memoria insuficiente para pop[%d]", n);
+  record.popTotal = 0;
+}
+
+// Demands from a file can sum past the 32-bit total; the sum is taken in 64
+// bits and refused when it does not fit.
+void setPopTotal(int64_t total) {
+  if (total < INT32_MIN || total > INT32_MAX)
+    fatalExit("\n>>> Populacao total fora do limite de 32 bits");
+  record.popTotal = static_cast<int32_t>(total);
+}
+
+}  // namespace
+
+void readDemandFrom(DataReader& in) {
+  allocatePop();
+  int64_t total = 0;
+  for (int i = 0; i < record.vertices; ++i) {
+    record.pop[i] = in.readInt();
+    total += record.pop[i];
+  }
+  setPopTotal(total);
+}
+
+void drawDemand(uint32_t seed) {
+  allocatePop();
+  seedRandom(seed);
+  int n = record.vertices;
+  int64_t total = 0;
+  for (int i = 0; i < n; ++i) {
+    // The threshold tests n, not i: every vertex follows the same rule.
+    record.pop[i] = n < 150 ? uniformInt(20, 30)
+                            : static_cast<int32_t>(normalDeviate(80.0, 15.0));
+    total += record.pop[i];
+  }
+  setPopTotal(total);
+}
+
+void loadDemand(InputMode mode) {
+  allocatePop();
+  if (mode == InputMode::A) {
+    std::FILE* file = openForReading("demanda.txt");
+    if (!file)
+      fatalExit("\n>>> Arquivo de dados [demanda.txt] nao pode ser aberto");
+    DataReader in(file, "[demanda.txt]");
+    readDemandFrom(in);
+    closeReading(file);
+  } else {
+    drawDemand(static_cast<uint32_t>(std::time(nullptr)));
+  }
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+// Reads the instance file. Two layouts, both whitespace-separated tokens:
+//
+//   edge list (mode B)        matrix (modes G and A)
+//     4 3 1 10.0                3 1 10.0
+//     1 2 5                     5 20
+//     2 3 7                     12
+//     3 4 2.5
+//
+// The edge list holds n, m, p, S and m records "a b d" with vertices 1 … n;
+// its matrix is completed into shortest paths. The matrix layout holds n, p,
+// S and the upper triangle row by row, mirrored and not completed.
+
+#include "common/token_reader.h"
+#include "instance/instance_record.h"
+
+// Opens the named file and reads it into the record: vertices, facilidades,
+// distServico, cost and, for an edge list, arestas.
+void readInstance(const char* fileName, InputMode mode);
+
+// The same from tokens already opened; used by readInstance, tests and fuzz
+// targets.
+void readInstanceFrom(DataReader& in, InputMode mode);
+
+// Allocates cost for n vertices: zero diagonal, UNREACHABLE elsewhere.
+void allocateCost(int n);

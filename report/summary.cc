@@ -1,0 +1,35 @@
+#include "report/summary.h"
+
+#include <cstdio>
+
+#include "instance/instance_record.h"
+
+int countOverlaps() {
+  // 2 × S is formed in double precision from the single-precision S.
+  double reach = 2.0 * static_cast<double>(record.distServico);
+  int overlaps = 0;
+  int p = record.facilidades;
+  for (int i = 0; i + 1 < p; ++i)
+    for (int j = i + 1; j < p; ++j)
+      if (record.cost[record.centro[i]][record.centro[j]] <= reach) ++overlaps;
+  return overlaps;
+}
+
+void printReport() {
+  // No population at all serves none of it: 0.00 rather than a division by 0.
+  double percent =
+      record.popTotal == 0
+          ? 0.0
+          : static_cast<double>(record.popAtend) / record.popTotal * 100.0;
+  std::printf("\nVertices          :%6d", record.vertices);
+  std::printf("\nFacilidades       :%6d", record.facilidades);
+  std::printf("\nDistancia Servico :%9.2f",
+              static_cast<double>(record.distServico));
+  std::printf("\nPopulacao Total   :%6d", record.popTotal);
+  std::printf("\nPopulacao Atend.  :%6d", record.popAtend);
+  std::printf("\nPerc. Atendimento :%9.2f", percent);
+  std::printf("\nCusto Total       :%9.2f",
+              static_cast<double>(record.custoTotal));
+  std::printf("\nSobreposicoes     :%6d", countOverlaps());
+  std::printf("\n");
+}

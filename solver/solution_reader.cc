@@ -1,0 +1,70 @@
+#include "solver/solution_reader.h"
+
+#include <cmath>
+#include <cstdint>
+
+#include "common/fatal.h"
+#include "common/files.h"
+#include "instance/instance_record.h"
+
+namespace {
+
+// Reals near 9999999 are 1.0 apart in single precision: 9999998.7 and
+// 9999999.3 read as 9999999 and are the marker, 9999999.7 reads as 1e7.
+bool isEndMark(float value) {
+  return std::isfinite(value) &&
+         std::trunc(value) == static_cast<float>(END_MARK);
+}
+
+}  // namespace
+
+int readSolutionFrom(DataReader& in) {
+  int p = record.facilidades;
+  int n = record.vertices;
+  record.centro = static_cast<int32_t*>(allocateZeroed(p, sizeof(int32_t)));
+  if (!record.centro)
+    fatalExit("\n>>> Memoria insuficiente para centro[%d]", p);
+  while (!isEndMark(in.readAnyFloat())) {
+  }
+  int tag = in.readInt();
+  for (int i = 0; i < p; ++i) {
+    int c = in.readInt();
+    if (c < 0 || c >= n)
+      fatalExit(
+          "\n>>> Arquivo de dados %s com centro fora de 0 a %d na linha %d",
+          in.label().c_str(), n - 1, in.line());
+    record.centro[i] = c;
+  }
+  return tag;
+}
+
+void reassignToCentres() {
+  std::FILE* file = openForReading("solucao.txt");
+  if (!file)
+    fatalExit("\n>>> Arquivo de dados solucao.txt nao pode ser aberto");
+  OutFile out("solucaoR.txt",
+              "\n>>> Arquivo de dados solucaoR.txt nao pode ser aberto");
+  DataReader in(file, "solucao.txt");
+  int tag = readSolutionFrom(in);
+  int p = record.facilidades;
+  for (int i = 0; i < p; ++i) out.print("%5d", record.centro[i]);
+  float s = record.distServico;
+  for (int j = 0; j < record.vertices; ++j) {
+    // Nearest centre; among equal distances the first in centro wins.
+    float best = UNREACHABLE;
+    int nearest = -1;
+    for (int k = 0; k < p; ++k) {
+      int c = record.centro[k];
+      if (record.cost[c][j] < best) {
+        best = record.cost[c][j];
+        nearest = c;
+      }
+    }
+    if (nearest >= 0 && nearest != j && best <= s)
+      out.print("\n%7d%7d%11.2f", nearest, j, static_cast<double>(best));
+  }
+  out.print("\n%d", END_MARK);
+  out.print("\n%d\n", tag);
+  closeReading(file);
+  out.close();
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+
+// The solver program, run by this bare name through the command interpreter
+// in the working directory. It reads "pmeddata.dat" (and "pmedmtrx.dat") and
+// leaves "solucao.txt":
+//
+//   <any number of reals> 9999999 <tag> <p centres, 0-based>
+constexpr const char* kSolverCommand = "Corvadel.exe";
+
+// Removes any earlier "solucao.txt", makes the solver findable, runs it and
+// waits for it. Its exit status is not examined: a solver that failed shows
+// up when "solucao.txt" is opened.
+void runSolver();
+
+// The search path the solver command is run with: the absolute directories
+// of `path` in their order, then `programDir`. Empty and relative entries are
+// dropped, because they would search the working directory, and running
+// whatever executable lies in a data folder is unsafe.
+std::string solverSearchPath(const char* path, const std::string& programDir);
