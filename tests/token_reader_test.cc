@@ -2,4 +2,110 @@
 
 #include <gtest/gtest.h>
 
-TEST(TokenReaderTest, Placeholder) { SUCCEED(); }
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "test_util.h"
+
+namespace {
+
+std::vector<std::string> tokensOf(TokenReader& in) {
+  std::vector<std::string> tokens;
+  std::string_view token;
+  while (in.next(token)) tokens.emplace_back(token);
+  return tokens;
+}
+
+}  // namespace
+
+TEST(TokenReaderTest, WholeTokensOnly) {
+  int i = 0;
+  EXPECT_TRUE(parseInt("42", i));
+  EXPECT_EQ(i, 42);
+  EXPECT_TRUE(parseInt("+7", i));
+  EXPECT_EQ(i, 7);
+  EXPECT_TRUE(parseInt("-0", i));
+  EXPECT_EQ(i, 0);
+  for (const char* bad : {"5,", "5.0", "1e3", "", "+", "+-1", "--1", "0x10",
+                          "2147483648", "nan", "12a"})
+    EXPECT_FALSE(parseInt(bad, i)) << bad;
+  EXPECT_TRUE(parseInt("-2147483648", i));
+
+  float f = 0;
+  EXPECT_TRUE(parseFloat("9999998.7", f));
+  EXPECT_EQ(f, 9999999.0f);
+  EXPECT_TRUE(parseFloat("+2.5e1", f));
+  EXPECT_EQ(f, 25.0f);
+  EXPECT_TRUE(parseFloat(".5", f));
+  EXPECT_EQ(f, 0.5f);
+  EXPECT_TRUE(parseFloat("inf", f));
+  for (const char* bad : {"1e39", "-1e39", "1.5.", "1,5", "", "e5", "+-1"})
+    EXPECT_FALSE(parseFloat(bad, f)) << bad;
+}
+
+TEST(TokenReaderTest, BlanksLineEndsAndByteOrderMark) {
+  TokenReader in(std::string_view("\xEF\xBB\xBF" "4 2\r\n\t10.5\r\n\n  7"));
+  std::string_view token;
+  ASSERT_TRUE(in.next(token));
+  EXPECT_EQ(token, "4");
+  EXPECT_EQ(in.line(), 1);
+  ASSERT_TRUE(in.next(token));
+  ASSERT_TRUE(in.next(token));
+  EXPECT_EQ(token, "10.5");
+  EXPECT_EQ(in.line(), 2);
+  ASSERT_TRUE(in.next(token));
+  EXPECT_EQ(token, "7");
+  EXPECT_EQ(in.line(), 4);
+  EXPECT_FALSE(in.next(token));
+  EXPECT_FALSE(in.next(token));
+}
+
+TEST(TokenReaderTest, SkipLineConsumesTheLineEnd) {
+  TokenReader in(std::string_view("  12345678901\n9999999\n3\n"));
+  in.skipLine();
+  EXPECT_EQ(tokensOf(in), (std::vector<std::string>{"9999999", "3"}));
+  TokenReader empty(std::string_view("\n9999999"));
+  empty.skipLine();
+  EXPECT_EQ(tokensOf(empty), (std::vector<std::string>{"9999999"}));
+}
+
+// A file read in chunks gives the same tokens as the whole text, also when a
+// token straddles a chunk boundary or is longer than any number.
+TEST(TokenReaderTest, ChunkedFileMatchesBuffer) {
+  std::string text;
+  for (int i = 0; text.size() < (3u << 20); ++i)
+    text += std::to_string(i * 7919LL % 100003) + (i % 13 ? " " : "\r\n");
+  text += std::string(5000, '9') + " 5";
+  std::FILE* file = std::tmpfile();
+  ASSERT_NE(file, nullptr);
+  std::fwrite(text.data(), 1, text.size(), file);
+  std::rewind(file);
+  TokenReader fromFile(file);
+  TokenReader fromText{std::string_view(text)};
+  std::vector<std::string> a = tokensOf(fromFile), b = tokensOf(fromText);
+  std::fclose(file);
+  ASSERT_EQ(a.size(), b.size());
+  EXPECT_EQ(a, b);
+  int value = 0;
+  EXPECT_FALSE(parseInt(a[a.size() - 2], value));
+  EXPECT_EQ(a.back(), "5");
+}
+
+TEST(TokenReaderTest, DataReaderNamesTheFileAndLine) {
+  DataReader in(std::string_view("1 2\nx"), "[demanda.txt]");
+  EXPECT_EQ(in.readInt(), 1);
+  EXPECT_EQ(in.readFloat(), 2.0f);
+  EXPECT_EQ(fatalMessage([&] { in.readInt(); }),
+            "\n>>> Arquivo de dados [demanda.txt] com valor invalido na linha 2");
+  DataReader ended(std::string_view(" "), "(a.txt)");
+  EXPECT_EQ(fatalMessage([&] { ended.readFloat(); }),
+            "\n>>> Arquivo de dados (a.txt) termina antes do fim dos dados");
+  DataReader nonFinite(std::string_view("nan inf -0"), "(a.txt)");
+  EXPECT_FALSE(fatalMessage([&] { nonFinite.readFloat(); }).empty());
+  EXPECT_FALSE(fatalMessage([&] { nonFinite.readFloat(); }).empty());
+  float zero = nonFinite.readFloat();
+  EXPECT_EQ(zero, 0.0f);
+  EXPECT_FALSE(std::signbit(zero));
+}

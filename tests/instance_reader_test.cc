@@ -1,0 +1,125 @@
+#include "instance/instance_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "test_util.h"
+
+namespace {
+
+class InstanceReaderTest : public RecordTest {
+ protected:
+  void read(const std::string& text, InputMode mode) {
+    DataReader in(std::string_view(text), "(inst.txt)");
+    readInstanceFrom(in, mode);
+  }
+  std::string failure(const std::string& text, InputMode mode) {
+    return fatalMessage([&] { read(text, mode); });
+  }
+  float at(int i, int j) const { return record.cost[i][j]; }
+};
+
+}  // namespace
+
+TEST_F(InstanceReaderTest, MatrixIsMirroredAndNotCompleted) {
+  read("3 1 10\n5 20\n12\n", InputMode::G);
+  EXPECT_EQ(record.vertices, 3);
+  EXPECT_EQ(record.facilidades, 1);
+  EXPECT_EQ(record.distServico, 10.0f);
+  EXPECT_EQ(at(0, 1), 5.0f);
+  EXPECT_EQ(at(1, 0), 5.0f);
+  EXPECT_EQ(at(0, 2), 20.0f);  // the path through vertex 1 (17) is not taken
+  EXPECT_EQ(at(2, 1), 12.0f);
+  EXPECT_EQ(at(2, 2), 0.0f);
+}
+
+TEST_F(InstanceReaderTest, SingleVertexMatrixReadsNoDistance) {
+  read("1 1 3.5", InputMode::A);
+  EXPECT_EQ(at(0, 0), 0.0f);
+  resetRecord();
+  read("0 0 3.5", InputMode::G);
+  EXPECT_EQ(record.vertices, 0);
+}
+
+TEST_F(InstanceReaderTest, EdgeListCompletesShortestPaths) {
+  read("4 3 2 10\n1 2 5\n2 3 7\n1 3 20\n", InputMode::B);
+  EXPECT_EQ(record.arestas, 3);
+  EXPECT_EQ(at(0, 2), 12.0f);
+  EXPECT_EQ(at(2, 0), 12.0f);
+  EXPECT_EQ(at(3, 0), UNREACHABLE);  // isolated vertex
+  EXPECT_EQ(at(3, 3), 0.0f);
+}
+
+TEST_F(InstanceReaderTest, LastRecordWinsAndSelfLoopSetsDiagonal) {
+  read("3 3 1 10\n1 2 4\n1 2 9\n3 3 2.5\n", InputMode::B);
+  EXPECT_EQ(at(0, 1), 9.0f);
+  EXPECT_EQ(at(1, 0), 9.0f);
+  EXPECT_EQ(at(2, 2), 2.5f);
+}
+
+TEST_F(InstanceReaderTest, BadContentNamesFileAndLine) {
+  struct Case {
+    const char* text;
+    InputMode mode;
+    const char* message;
+  } cases[] = {
+      {"3 1 10\n5 x\n12", InputMode::G, "com valor invalido na linha 2"},
+      {"3 1 10\n5 nan 12", InputMode::G, "com valor invalido na linha 2"},
+      {"3 1 10\n5 1e39 12", InputMode::A, "com valor invalido na linha 2"},
+      {"3 1 ten\n", InputMode::G, "com valor invalido na linha 1"},
+      {"3 1 inf\n", InputMode::G, "com valor invalido na linha 1"},
+      {"3 1 10\n5 20", InputMode::G, "termina antes do fim dos dados"},
+      {"3 2 1 10\n1 2 5\n", InputMode::B, "termina antes do fim dos dados"},
+      {"3 1 1 10\n1 4 5\n", InputMode::B, "com vertice fora de 1 a 3 na linha 2"},
+      {"3 1 1 10\n0 2 5\n", InputMode::B, "com vertice fora de 1 a 3 na linha 2"},
+      {"3 1 1 10\n1 2 -5\n", InputMode::B, "com comprimento negativo na linha 2"},
+      {"-3 1 10\n", InputMode::G, "com valor negativo no cabecalho"},
+      {"3 -1 1 10\n", InputMode::B, "com valor negativo no cabecalho"},
+      {"3 0 -1 10\n", InputMode::B, "com valor negativo no cabecalho"},
+      {"3 4 10\n", InputMode::G, "com p maior que n"},
+  };
+  for (const Case& c : cases) {
+    resetRecord();
+    EXPECT_EQ(failure(c.text, c.mode),
+              std::string("\n>>> Arquivo de dados (inst.txt) ") + c.message)
+        << c.text;
+  }
+}
+
+// Cut an instance at every length: the reader either reads every token or
+// fails with a message naming the file; it never runs on with unset cells.
+TEST_F(InstanceReaderTest, TruncatedAtEveryLength) {
+  auto tokenCount = [](const std::string& text) {
+    TokenReader in{std::string_view(text)};
+    std::string_view token;
+    int count = 0;
+    while (in.next(token)) ++count;
+    return count;
+  };
+  const std::string matrix = "4 2 10.5\n9 7 30\n9 15\n11\n";
+  const std::string edges = "4 3 2 10\n1 2 5\n2 3 7.25\n3 4 1\n";
+  for (auto [text, mode] : {std::pair{matrix, InputMode::G},
+                            std::pair{edges, InputMode::B}}) {
+    for (std::size_t length = 0; length < text.size(); ++length) {
+      resetRecord();
+      std::string cut = text.substr(0, length);
+      try {
+        read(cut, mode);
+        EXPECT_EQ(tokenCount(cut), tokenCount(text)) << length;
+      } catch (const FatalError& error) {
+        EXPECT_EQ(error.message.rfind("\n>>> Arquivo de dados (inst.txt) ", 0),
+                  0u)
+            << length;
+      }
+    }
+  }
+}
+
+TEST_F(InstanceReaderTest, UnallocatableSizeEndsWithAllocationMessage) {
+  EXPECT_EQ(failure("2000000000 1 10\n", InputMode::G),
+            "\n>>> Memoria insuficiente para cost[2000000000]");
+  resetRecord();
+  EXPECT_EQ(failure("2147483647 0 1 10\n", InputMode::B),
+            "\n>>> Memoria insuficiente para cost[2147483647]");
+}
