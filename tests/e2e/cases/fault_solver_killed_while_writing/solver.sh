@@ -1,0 +1,3 @@
+#!/bin/sh
+printf '2431.0 0.5 9999999\n7\n2' >solucao.txt
+kill -9 $$
