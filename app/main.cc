@@ -21,8 +21,10 @@ namespace {
 
 [[noreturn]] void usage() {
   std::fputs("\n*** Usage:", stdout);
-  std::fputs("\n***>-b [file]     Run for Beasley's data files [file]\n", stdout);
-  std::fputs("\n***>-g [file]     Run for Galvao's data files [file]\n", stdout);
+  std::fputs("\n***>-b [file]     Run for Beasley's data files [file]\n",
+             stdout);
+  std::fputs("\n***>-g [file]     Run for Galvao's data files [file]\n",
+             stdout);
   std::fputs("\n***>-a [file]     Run for ArcView data files [file]\n", stdout);
   std::exit(1);
 }
@@ -31,7 +33,8 @@ namespace {
 
 int main(int argc, char** argv) {
   // Without a known option and a file name there is nothing to run.
-  if (argc < 3) usage();
+  if (argc < 3)
+    usage();
   InputMode mode;
   if (std::strcmp(argv[1], "-b") == 0)
     mode = InputMode::B;

@@ -8,7 +8,8 @@
 
 std::FILE* openForReading(const char* path) {
   std::FILE* file = std::fopen(path, "r");
-  if (!file) return nullptr;
+  if (!file)
+    return nullptr;
   struct stat info;
   if (fstat(fileno(file), &info) != 0 || S_ISDIR(info.st_mode)) {
     std::fclose(file);
@@ -18,19 +19,22 @@ std::FILE* openForReading(const char* path) {
 }
 
 void closeReading(std::FILE* file) {
-  if (file) std::fclose(file);
+  if (file)
+    std::fclose(file);
 }
 
 OutFile::OutFile(const char* path, const char* createMessage) : path_(path) {
   file_ = std::fopen(path, "w");
-  if (!file_) fatalExit("%s", createMessage);
+  if (!file_)
+    fatalExit("%s", createMessage);
   std::setvbuf(file_, nullptr, _IOFBF, 1 << 20);
 }
 
 OutFile::~OutFile() {
   // Only reached without close() when the process is being unwound by a
   // throwing failure routine; the file is then incomplete anyway.
-  if (file_) std::fclose(file_);
+  if (file_)
+    std::fclose(file_);
 }
 
 void OutFile::failed() const {
@@ -47,7 +51,8 @@ void OutFile::print(const char* format, ...) {
   va_start(args, format);
   int written = std::vfprintf(file_, format, args);
   va_end(args);
-  if (written < 0) failed();
+  if (written < 0)
+    failed();
 }
 
 void OutFile::close() {
@@ -55,5 +60,6 @@ void OutFile::close() {
   file_ = nullptr;
   bool flushed = std::fflush(file) == 0;
   bool closed = std::fclose(file) == 0;
-  if (!flushed || !closed) failed();
+  if (!flushed || !closed)
+    failed();
 }

@@ -39,12 +39,15 @@ TokenReader::TokenReader(std::string_view text)
 // Moves the unread tail to the front of the buffer and appends the next chunk
 // of the file. False when nothing more could be read.
 bool TokenReader::refill() {
-  if (!file_) return false;
+  if (!file_)
+    return false;
   std::size_t kept = size_ - pos_;
-  if (kept > 0 && pos_ > 0) std::memmove(storage_.data(), data_ + pos_, kept);
+  if (kept > 0 && pos_ > 0)
+    std::memmove(storage_.data(), data_ + pos_, kept);
   pos_ = 0;
   size_ = kept;
-  if (storage_.size() - size_ < kChunk / 2) storage_.resize(size_ + kChunk);
+  if (storage_.size() - size_ < kChunk / 2)
+    storage_.resize(size_ + kChunk);
   data_ = storage_.data();
   std::size_t got =
       std::fread(storage_.data() + size_, 1, storage_.size() - size_, file_);
@@ -62,25 +65,31 @@ bool TokenReader::next(std::string_view& token) {
   }
   for (;;) {
     while (pos_ < size_ && isBlank(data_[pos_])) {
-      if (data_[pos_] == '\n') ++line_;
+      if (data_[pos_] == '\n')
+        ++line_;
       ++pos_;
     }
-    if (pos_ < size_) break;
-    if (!refill()) return false;
+    if (pos_ < size_)
+      break;
+    if (!refill())
+      return false;
   }
   tokenLine_ = line_;
   std::size_t length = 0;
   bool overlong = false;
   for (;;) {
-    while (pos_ + length < size_ && !isBlank(data_[pos_ + length])) ++length;
-    if (pos_ + length < size_) break;
+    while (pos_ + length < size_ && !isBlank(data_[pos_ + length]))
+      ++length;
+    if (pos_ + length < size_)
+      break;
     if (length > kMaxToken) {
       // Drop what has been seen so far and keep skipping the token.
       overlong = true;
       pos_ += length;
       length = 0;
     }
-    if (!refill()) break;
+    if (!refill())
+      break;
   }
   token = overlong || length > kMaxToken
               ? kBadToken
@@ -97,7 +106,8 @@ void TokenReader::skipLine() {
         return;
       }
     }
-    if (!refill()) return;
+    if (!refill())
+      return;
   }
 }
 
@@ -133,32 +143,38 @@ void DataReader::failInvalid() const {
 
 std::string_view DataReader::nextToken() {
   std::string_view token;
-  if (!tokens_.next(token)) failEnded();
+  if (!tokens_.next(token))
+    failEnded();
   return token;
 }
 
 int DataReader::readInt() {
   int value = 0;
-  if (!parseInt(nextToken(), value)) failInvalid();
+  if (!parseInt(nextToken(), value))
+    failInvalid();
   return value;
 }
 
 bool DataReader::tryReadInt(int& value) {
   std::string_view token;
-  if (!tokens_.next(token)) return false;
-  if (!parseInt(token, value)) failInvalid();
+  if (!tokens_.next(token))
+    return false;
+  if (!parseInt(token, value))
+    failInvalid();
   return true;
 }
 
 float DataReader::readFloat() {
   float value = readAnyFloat();
-  if (!std::isfinite(value)) failInvalid();
+  if (!std::isfinite(value))
+    failInvalid();
   // Adding +0 turns -0 into 0, so that it never prints as "-0.00000".
   return value + 0.0f;
 }
 
 float DataReader::readAnyFloat() {
   float value = 0;
-  if (!parseFloat(nextToken(), value)) failInvalid();
+  if (!parseFloat(nextToken(), value))
+    failInvalid();
   return value;
 }

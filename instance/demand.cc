@@ -11,10 +11,12 @@ namespace {
 
 // Allocates pop on first use; the demand of every vertex starts at 0.
 void allocatePop() {
-  if (record.pop) return;
+  if (record.pop)
+    return;
   int n = record.vertices;
   record.pop = static_cast<int32_t*>(allocateZeroed(n, sizeof(int32_t)));
-  if (!record.pop) fatalExit("\n>>> Memoria insuficiente para pop[%d]", n);
+  if (!record.pop)
+    fatalExit("\n>>> Memoria insuficiente para pop[%d]", n);
   record.popTotal = 0;
 }
 

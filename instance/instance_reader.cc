@@ -17,13 +17,15 @@ namespace {
 uint64_t physicalMemory() {
   long pages = sysconf(_SC_PHYS_PAGES);
   long pageSize = sysconf(_SC_PAGE_SIZE);
-  if (pages <= 0 || pageSize <= 0) return UINT64_MAX;
+  if (pages <= 0 || pageSize <= 0)
+    return UINT64_MAX;
   return static_cast<uint64_t>(pages) * static_cast<uint64_t>(pageSize);
 }
 
 void readHeader(DataReader& in, InputMode mode) {
   record.vertices = in.readInt();
-  if (mode == InputMode::B) record.arestas = in.readInt();
+  if (mode == InputMode::B)
+    record.arestas = in.readInt();
   record.facilidades = in.readInt();
   record.distServico = in.readFloat();
   if (record.vertices < 0 || record.arestas < 0 || record.facilidades < 0)
@@ -37,8 +39,9 @@ void readHeader(DataReader& in, InputMode mode) {
 int readVertex(DataReader& in, int n) {
   int v = in.readInt();
   if (v < 1 || v > n)
-    fatalExit("\n>>> Arquivo de dados %s com vertice fora de 1 a %d na linha %d",
-              in.label().c_str(), n, in.line());
+    fatalExit(
+        "\n>>> Arquivo de dados %s com vertice fora de 1 a %d na linha %d",
+        in.label().c_str(), n, in.line());
   return v - 1;
 }
 
@@ -51,8 +54,9 @@ void readEdges(DataReader& in) {
     float d = in.readFloat();
     // A negative length would let completion lower distances without end.
     if (d < 0.0f)
-      fatalExit("\n>>> Arquivo de dados %s com comprimento negativo na linha %d",
-                in.label().c_str(), in.line());
+      fatalExit(
+          "\n>>> Arquivo de dados %s com comprimento negativo na linha %d",
+          in.label().c_str(), in.line());
     // The last record for a pair wins; a = b overwrites the diagonal.
     cost[a][b] = d;
     cost[b][a] = d;
@@ -73,13 +77,14 @@ void readUpperTriangle(DataReader& in) {
 }  // namespace
 
 void allocateCost(int n) {
-  uint64_t bytes = static_cast<uint64_t>(n) * static_cast<uint64_t>(n) *
-                       sizeof(float) +
-                   static_cast<uint64_t>(n) * sizeof(float*);
+  uint64_t bytes =
+      static_cast<uint64_t>(n) * static_cast<uint64_t>(n) * sizeof(float) +
+      static_cast<uint64_t>(n) * sizeof(float*);
   if (bytes > physicalMemory())
     fatalExit("\n>>> Memoria insuficiente para cost[%d]", n);
   record.cost = static_cast<float**>(allocateZeroed(n, sizeof(float*)));
-  if (!record.cost) fatalExit("\n>>> Memoria insuficiente para cost[%d]", n);
+  if (!record.cost)
+    fatalExit("\n>>> Memoria insuficiente para cost[%d]", n);
   for (int i = 0; i < n; ++i) {
     record.cost[i] = static_cast<float*>(allocateZeroed(n, sizeof(float)));
     if (!record.cost[i])

@@ -10,7 +10,8 @@ void* allocateZeroed(std::size_t count, std::size_t size) {
 
 void releaseInstance() {
   if (record.cost) {
-    for (int32_t i = 0; i < record.vertices; ++i) std::free(record.cost[i]);
+    for (int32_t i = 0; i < record.vertices; ++i)
+      std::free(record.cost[i]);
     std::free(record.cost);
     record.cost = nullptr;
   }

@@ -11,8 +11,9 @@ namespace {
 
 int readIndex(DataReader& in, int value) {
   if (value < 0 || value >= record.vertices)
-    fatalExit("\n>>> Arquivo de dados %s com vertice fora de 0 a %d na linha %d",
-              in.label().c_str(), record.vertices - 1, in.line());
+    fatalExit(
+        "\n>>> Arquivo de dados %s com vertice fora de 0 a %d na linha %d",
+        in.label().c_str(), record.vertices - 1, in.line());
   return value;
 }
 
@@ -40,7 +41,8 @@ void evaluateCoverageFrom(DataReader& in) {
     // Summed in single precision, from the matrix and not the printed text.
     record.custoTotal += record.cost[c][v];
   }
-  for (int i = 0; i < record.facilidades; ++i) serve(record.centro[i]);
+  for (int i = 0; i < record.facilidades; ++i)
+    serve(record.centro[i]);
   if (popAtend < INT32_MIN || popAtend > INT32_MAX)
     fatalExit("\n>>> Populacao atendida fora do limite de 32 bits");
   record.popAtend = static_cast<int32_t>(popAtend);

@@ -11,16 +11,16 @@ int countOverlaps() {
   int p = record.facilidades;
   for (int i = 0; i + 1 < p; ++i)
     for (int j = i + 1; j < p; ++j)
-      if (record.cost[record.centro[i]][record.centro[j]] <= reach) ++overlaps;
+      if (record.cost[record.centro[i]][record.centro[j]] <= reach)
+        ++overlaps;
   return overlaps;
 }
 
 void printReport() {
   // No population at all serves none of it: 0.00 rather than a division by 0.
-  double percent =
-      record.popTotal == 0
-          ? 0.0
-          : static_cast<double>(record.popAtend) / record.popTotal * 100.0;
+  double percent = record.popTotal == 0 ? 0.0
+                                        : static_cast<double>(record.popAtend) /
+                                              record.popTotal * 100.0;
   std::printf("\nVertices          :%6d", record.vertices);
   std::printf("\nFacilidades       :%6d", record.facilidades);
   std::printf("\nDistancia Servico :%9.2f",

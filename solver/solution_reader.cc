@@ -47,7 +47,8 @@ void reassignToCentres() {
   DataReader in(file, "solucao.txt");
   int tag = readSolutionFrom(in);
   int p = record.facilidades;
-  for (int i = 0; i < p; ++i) out.print("%5d", record.centro[i]);
+  for (int i = 0; i < p; ++i)
+    out.print("%5d", record.centro[i]);
   float s = record.distServico;
   for (int j = 0; j < record.vertices; ++j) {
     // Nearest centre; among equal distances the first in centro wins.

@@ -29,13 +29,15 @@ void writeCostFile() {
   // possible texts are formatted once and copied n - 1 times each.
   const std::string covered = valueLine(0.0);
   std::vector<std::string> uncovered(n);
-  for (int j = 0; j < n; ++j) uncovered[j] = valueLine(record.pop[j]);
+  for (int j = 0; j < n; ++j)
+    uncovered[j] = valueLine(record.pop[j]);
   std::string buffer;
   buffer.reserve(kFlushAt + 2 * kFixedMax);
   for (int i = 0; i < n; ++i) {
     const float* row = record.cost[i];
     for (int j = 0; j < n; ++j) {
-      if (j == i) continue;
+      if (j == i)
+        continue;
       // A distance equal to S is covered.
       buffer += row[j] <= s ? covered : uncovered[j];
       if (buffer.size() >= kFlushAt) {

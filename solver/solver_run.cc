@@ -13,10 +13,12 @@ namespace {
 std::string programDirectory() {
   char path[4096];
   ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-  if (length <= 0) return "";
+  if (length <= 0)
+    return "";
   std::string exe(path, static_cast<std::size_t>(length));
   std::size_t slash = exe.rfind('/');
-  return slash == std::string::npos ? "" : exe.substr(0, slash == 0 ? 1 : slash);
+  return slash == std::string::npos ? ""
+                                    : exe.substr(0, slash == 0 ? 1 : slash);
 }
 
 }  // namespace
@@ -31,14 +33,17 @@ std::string solverSearchPath(const char* path, const std::string& programDir) {
     std::string entry = entries.substr(
         start, colon == std::string::npos ? std::string::npos : colon - start);
     if (!entry.empty() && entry[0] == '/') {
-      if (!result.empty()) result += ':';
+      if (!result.empty())
+        result += ':';
       result += entry;
     }
-    if (colon == std::string::npos) break;
+    if (colon == std::string::npos)
+      break;
     start = colon + 1;
   }
   if (!programDir.empty()) {
-    if (!result.empty()) result += ':';
+    if (!result.empty())
+      result += ':';
     result += programDir;
   }
   return result;

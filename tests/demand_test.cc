@@ -19,7 +19,8 @@ void emptyNormalCache() {
   int next = nextDraw();
   seedRandom(1);
   // If that call drew no pair, it emptied the cache; otherwise it filled it.
-  if (next != nextDraw()) normalDeviate(0.0, 1.0);
+  if (next != nextDraw())
+    normalDeviate(0.0, 1.0);
 }
 
 }  // namespace
@@ -35,7 +36,8 @@ TEST(RandomSourceTest, DrawsToTheBit) {
   uint32_t seed = 0;
   for (;; ++seed) {
     seedRandom(seed);
-    if (nextDraw() == 32767) break;
+    if (nextDraw() == 32767)
+      break;
   }
   seedRandom(seed);
   EXPECT_EQ(uniformInt(20, 30), 29);
@@ -93,12 +95,15 @@ TEST_F(DemandTest, FileDemandsSumAndExtraValuesAreIgnored) {
 }
 
 TEST_F(DemandTest, BadFilesEndWithAMessage) {
-  EXPECT_EQ(readFailure(3, "5 7"),
-            "\n>>> Arquivo de dados [demanda.txt] termina antes do fim dos dados");
-  EXPECT_EQ(readFailure(3, "5 7,\n9"),
-            "\n>>> Arquivo de dados [demanda.txt] com valor invalido na linha 1");
-  EXPECT_EQ(readFailure(2, "1\n2.5"),
-            "\n>>> Arquivo de dados [demanda.txt] com valor invalido na linha 2");
+  EXPECT_EQ(
+      readFailure(3, "5 7"),
+      "\n>>> Arquivo de dados [demanda.txt] termina antes do fim dos dados");
+  EXPECT_EQ(
+      readFailure(3, "5 7,\n9"),
+      "\n>>> Arquivo de dados [demanda.txt] com valor invalido na linha 1");
+  EXPECT_EQ(
+      readFailure(2, "1\n2.5"),
+      "\n>>> Arquivo de dados [demanda.txt] com valor invalido na linha 2");
   EXPECT_EQ(readFailure(2, "2000000000 2000000000"),
             "\n>>> Populacao total fora do limite de 32 bits");
   EXPECT_EQ(readFailure(2, "-2000000000 -2000000000"),
@@ -137,7 +142,8 @@ TEST_F(DemandTest, LargeInstancesDrawTruncatedNormals) {
   for (int i = 0; i < 150; ++i) {
     double drawn = normalDeviate(80.0, 15.0);
     EXPECT_EQ(first[i], static_cast<int32_t>(drawn)) << i;
-    if (first[i] < 20 || first[i] > 30) outsideUniform = true;
+    if (first[i] < 20 || first[i] > 30)
+      outsideUniform = true;
   }
   EXPECT_TRUE(outsideUniform);
 }

@@ -24,13 +24,27 @@ void expectSameAsPrintf(double value, int width, int precision) {
 // value the files can hold: single-precision distances, integer demands,
 // halfway cases in both directions, and values wider than the field.
 TEST(FixedFormatTest, SameBytesAsFormattedPrint) {
-  const double special[] = {0.0, -0.0, 1.0, 0.5, 2.5, 1e6, 9999999.0,
-                            1.005, 2.675, 0.000005, 0.000015, 0.000025,
-                            0.0000049999, 123456.789012, -7.25, 1e-40,
+  const double special[] = {0.0,
+                            -0.0,
+                            1.0,
+                            0.5,
+                            2.5,
+                            1e6,
+                            9999999.0,
+                            1.005,
+                            2.675,
+                            0.000005,
+                            0.000015,
+                            0.000025,
+                            0.0000049999,
+                            123456.789012,
+                            -7.25,
+                            1e-40,
                             std::numeric_limits<float>::max(),
                             std::numeric_limits<double>::max(),
                             std::numeric_limits<float>::denorm_min(),
-                            2147483647.0, -2147483648.0};
+                            2147483647.0,
+                            -2147483648.0};
   for (double v : special) {
     expectSameAsPrintf(v, 11, 5);
     expectSameAsPrintf(v, 11, 2);

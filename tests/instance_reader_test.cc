@@ -71,9 +71,12 @@ TEST_F(InstanceReaderTest, BadContentNamesFileAndLine) {
       {"3 1 inf\n", InputMode::G, "com valor invalido na linha 1"},
       {"3 1 10\n5 20", InputMode::G, "termina antes do fim dos dados"},
       {"3 2 1 10\n1 2 5\n", InputMode::B, "termina antes do fim dos dados"},
-      {"3 1 1 10\n1 4 5\n", InputMode::B, "com vertice fora de 1 a 3 na linha 2"},
-      {"3 1 1 10\n0 2 5\n", InputMode::B, "com vertice fora de 1 a 3 na linha 2"},
-      {"3 1 1 10\n1 2 -5\n", InputMode::B, "com comprimento negativo na linha 2"},
+      {"3 1 1 10\n1 4 5\n", InputMode::B,
+       "com vertice fora de 1 a 3 na linha 2"},
+      {"3 1 1 10\n0 2 5\n", InputMode::B,
+       "com vertice fora de 1 a 3 na linha 2"},
+      {"3 1 1 10\n1 2 -5\n", InputMode::B,
+       "com comprimento negativo na linha 2"},
       {"-3 1 10\n", InputMode::G, "com valor negativo no cabecalho"},
       {"3 -1 1 10\n", InputMode::B, "com valor negativo no cabecalho"},
       {"3 0 -1 10\n", InputMode::B, "com valor negativo no cabecalho"},
@@ -94,13 +97,14 @@ TEST_F(InstanceReaderTest, TruncatedAtEveryLength) {
     TokenReader in{std::string_view(text)};
     std::string_view token;
     int count = 0;
-    while (in.next(token)) ++count;
+    while (in.next(token))
+      ++count;
     return count;
   };
   const std::string matrix = "4 2 10.5\n9 7 30\n9 15\n11\n";
   const std::string edges = "4 3 2 10\n1 2 5\n2 3 7.25\n3 4 1\n";
-  for (auto [text, mode] : {std::pair{matrix, InputMode::G},
-                            std::pair{edges, InputMode::B}}) {
+  for (auto [text, mode] :
+       {std::pair{matrix, InputMode::G}, std::pair{edges, InputMode::B}}) {
     for (std::size_t length = 0; length < text.size(); ++length) {
       resetRecord();
       std::string cut = text.substr(0, length);

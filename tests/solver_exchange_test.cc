@@ -53,10 +53,12 @@ TEST_F(SolutionTest, MarkerTagAndCentres) {
   EXPECT_EQ(readSolution("-1 1e30 inf nan 9999998.7 -5 3 1 99"), -5);
   EXPECT_EQ(record.centro[0], 3);
   EXPECT_EQ(readSolution("9999999.7 1 9999999.3 8 0 0"), 8);
-  EXPECT_EQ(fatalMessage([&] { readSolution("9999999 7 2 -1"); }),
-            "\n>>> Arquivo de dados solucao.txt com centro fora de 0 a 3 na linha 1");
-  EXPECT_EQ(fatalMessage([&] { readSolution("9999999.7 7 2 1"); }),
-            "\n>>> Arquivo de dados solucao.txt termina antes do fim dos dados");
+  EXPECT_EQ(
+      fatalMessage([&] { readSolution("9999999 7 2 -1"); }),
+      "\n>>> Arquivo de dados solucao.txt com centro fora de 0 a 3 na linha 1");
+  EXPECT_EQ(
+      fatalMessage([&] { readSolution("9999999.7 7 2 1"); }),
+      "\n>>> Arquivo de dados solucao.txt termina antes do fim dos dados");
   EXPECT_EQ(fatalMessage([&] { readSolution("9999999 7.5 2 1"); }),
             "\n>>> Arquivo de dados solucao.txt com valor invalido na linha 1");
 }
@@ -69,8 +71,9 @@ TEST_F(SolutionTest, CoverageCountsEachVertexOnce) {
   EXPECT_EQ(countOverlaps(), 1);
   // A centre with its own line and listed twice is still served once.
   readSolution("9999999 7 2 2");
-  evaluate("    2    2\n      2      2       0.00\n      2      1       9.00\n"
-           "9999999\n7\n");
+  evaluate(
+      "    2    2\n      2      2       0.00\n      2      1       9.00\n"
+      "9999999\n7\n");
   EXPECT_EQ(record.popAtend, 51);
   EXPECT_EQ(countOverlaps(), 1);
 }
@@ -80,8 +83,9 @@ TEST_F(SolutionTest, CostSumIsSinglePrecisionFromTheMatrix) {
   record.cost[0][3] = record.cost[3][0] = 0.1f;
   readSolution("9999999 7 0 2");
   // The printed 1.00 and 0.10 are not what is added.
-  evaluate("    0    2\n      0      1       1.00\n      0      3       0.10\n"
-           "9999999\n7\n");
+  evaluate(
+      "    0    2\n      0      1       1.00\n      0      3       0.10\n"
+      "9999999\n7\n");
   EXPECT_EQ(record.custoTotal, 1.005f + 0.1f);
   EXPECT_EQ(record.popAtend, 116);
 }
@@ -91,10 +95,13 @@ TEST_F(SolutionTest, DamagedReassignmentFileEndsWithAMessage) {
   // Centre fields that run together are skipped with the whole first line.
   evaluate("    2123456\n9999999\n7\n");
   EXPECT_EQ(record.popAtend, 55);
-  EXPECT_EQ(fatalMessage([&] { evaluate("    2    0\n      2      1"); }),
-            "\n>>> Arquivo de dados solucaoR.txt termina antes do fim dos dados");
+  EXPECT_EQ(
+      fatalMessage([&] { evaluate("    2    0\n      2      1"); }),
+      "\n>>> Arquivo de dados solucaoR.txt termina antes do fim dos dados");
   EXPECT_EQ(fatalMessage([&] { evaluate("    2    0\n      2      4 1.0\n"); }),
-            "\n>>> Arquivo de dados solucaoR.txt com vertice fora de 0 a 3 na linha 2");
+            "\n>>> Arquivo de dados solucaoR.txt com vertice fora de 0 a 3 na "
+            "linha 2");
   EXPECT_EQ(fatalMessage([&] { evaluate("    2    0\n     -1      1 1.0\n"); }),
-            "\n>>> Arquivo de dados solucaoR.txt com vertice fora de 0 a 3 na linha 2");
+            "\n>>> Arquivo de dados solucaoR.txt com vertice fora de 0 a 3 na "
+            "linha 2");
 }

@@ -14,7 +14,8 @@ namespace {
 std::vector<std::string> tokensOf(TokenReader& in) {
   std::vector<std::string> tokens;
   std::string_view token;
-  while (in.next(token)) tokens.emplace_back(token);
+  while (in.next(token))
+    tokens.emplace_back(token);
   return tokens;
 }
 
@@ -46,7 +47,9 @@ TEST(TokenReaderTest, WholeTokensOnly) {
 }
 
 TEST(TokenReaderTest, BlanksLineEndsAndByteOrderMark) {
-  TokenReader in(std::string_view("\xEF\xBB\xBF" "4 2\r\n\t10.5\r\n\n  7"));
+  TokenReader in(
+      std::string_view("\xEF\xBB\xBF"
+                       "4 2\r\n\t10.5\r\n\n  7"));
   std::string_view token;
   ASSERT_TRUE(in.next(token));
   EXPECT_EQ(token, "4");
@@ -97,8 +100,9 @@ TEST(TokenReaderTest, DataReaderNamesTheFileAndLine) {
   DataReader in(std::string_view("1 2\nx"), "[demanda.txt]");
   EXPECT_EQ(in.readInt(), 1);
   EXPECT_EQ(in.readFloat(), 2.0f);
-  EXPECT_EQ(fatalMessage([&] { in.readInt(); }),
-            "\n>>> Arquivo de dados [demanda.txt] com valor invalido na linha 2");
+  EXPECT_EQ(
+      fatalMessage([&] { in.readInt(); }),
+      "\n>>> Arquivo de dados [demanda.txt] com valor invalido na linha 2");
   DataReader ended(std::string_view(" "), "(a.txt)");
   EXPECT_EQ(fatalMessage([&] { ended.readFloat(); }),
             "\n>>> Arquivo de dados (a.txt) termina antes do fim dos dados");
