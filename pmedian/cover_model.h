@@ -1,0 +1,29 @@
+#pragma once
+
+#include <vector>
+
+#include "pmedian/pmed_data.h"
+
+// A problem whose every column holds 0 and at most one positive value w_j is
+// a maximal covering problem: centre i covers j where the cost is 0, and the
+// p-median objective is the demand w_j of the vertices left uncovered. Only
+// vertices with positive demand appear in the lists.
+struct CoverModel {
+  int n = 0;
+  int p = 0;
+  std::vector<double> weight;     // w_j; 0 when every candidate covers j
+  std::vector<int> coverStart;    // cover list of i: coverList[coverStart[i]..]
+  std::vector<int> coverList;     // the weighted vertices i covers, i included
+  std::vector<int> byStart;       // covering list of j: byList[byStart[j]..]
+  std::vector<int> byList;        // the candidates that cover j
+  double totalWeight = 0;         // sum of w_j
+  bool integral = false;          // every w_j is a whole number
+};
+
+// Fills `model` and returns true when `problem` has the covering structure;
+// false, leaving `model` unspecified, when some column has two positive
+// values.
+bool buildCoverModel(const PmedProblem& problem, CoverModel& model);
+
+// The uncovered demand of `centres`, recomputed from the lists.
+double uncoveredDemand(const CoverModel& model, const std::vector<int>& centres);

@@ -1,0 +1,205 @@
+#include "pmedian/cover_search.h"
+
+#include <algorithm>
+
+#include "pmedian/random_stream.h"
+
+namespace {
+
+// Perturbation sizes go from 1 to this (or fewer when p or n - p is small).
+constexpr int kLargestShake = 20;
+// Rounds without a better solution after which the search gives up, as a
+// multiple of p (with a floor for small p).
+constexpr int kStaleRoundsPerCentre = 40;
+constexpr int kStaleRoundsFloor = 2000;
+
+// Moves `state` to the centres of `best` by closing and opening only the
+// difference.
+void restoreCentres(const CoverModel& model, CoverState& state,
+                    const std::vector<int>& best) {
+  std::vector<char> wanted(model.n, 0);
+  for (int c : best) wanted[c] = 1;
+  std::vector<int> current = state.centres;
+  for (int c : current)
+    if (!wanted[c]) closeCover(model, state, c);
+  for (int c : best)
+    if (state.position[c] < 0) openCover(model, state, c);
+}
+
+}  // namespace
+
+double coverTolerance(const CoverModel& model) {
+  return model.integral ? 0.5 : 1e-9 * (1.0 + model.totalWeight);
+}
+
+void startCoverState(const CoverModel& model, CoverState& state) {
+  int n = model.n;
+  state.centres.clear();
+  state.position.assign(n, -1);
+  state.count.assign(n, 0);
+  state.sum.assign(n, 0);
+  state.gain.assign(n, 0.0);
+  state.loss.assign(n, 0.0);
+  state.covered = 0;
+  for (int i = 0; i < n; ++i)
+    for (int k = model.coverStart[i]; k < model.coverStart[i + 1]; ++k)
+      state.gain[i] += model.weight[model.coverList[k]];
+}
+
+void openCover(const CoverModel& model, CoverState& state, int a) {
+  state.position[a] = static_cast<int>(state.centres.size());
+  state.centres.push_back(a);
+  for (int k = model.coverStart[a]; k < model.coverStart[a + 1]; ++k) {
+    int j = model.coverList[k];
+    double w = model.weight[j];
+    if (state.count[j] == 0) {
+      // j becomes covered: no candidate gains it any more, and a alone
+      // holds it.
+      for (int m = model.byStart[j]; m < model.byStart[j + 1]; ++m)
+        state.gain[model.byList[m]] -= w;
+      state.loss[a] += w;
+      state.covered += w;
+    } else if (state.count[j] == 1) {
+      // Its single centre no longer loses j by closing.
+      state.loss[state.sum[j]] -= w;
+    }
+    ++state.count[j];
+    state.sum[j] += a;
+  }
+}
+
+void closeCover(const CoverModel& model, CoverState& state, int r) {
+  int last = state.centres.back();
+  state.centres[state.position[r]] = last;
+  state.position[last] = state.position[r];
+  state.centres.pop_back();
+  state.position[r] = -1;
+  for (int k = model.coverStart[r]; k < model.coverStart[r + 1]; ++k) {
+    int j = model.coverList[k];
+    double w = model.weight[j];
+    --state.count[j];
+    state.sum[j] -= r;
+    if (state.count[j] == 0) {
+      for (int m = model.byStart[j]; m < model.byStart[j + 1]; ++m)
+        state.gain[model.byList[m]] += w;
+      state.loss[r] -= w;
+      state.covered -= w;
+    } else if (state.count[j] == 1) {
+      state.loss[state.sum[j]] += w;
+    }
+  }
+  // The sums above leave rounding residue; a closed centre holds nothing.
+  state.loss[r] = 0;
+}
+
+void greedyCover(const CoverModel& model, CoverState& state,
+                 SearchEffort& effort) {
+  startCoverState(model, state);
+  for (int step = 0; step < model.p; ++step) {
+    int pick = -1;
+    for (int i = 0; i < model.n; ++i) {
+      if (state.position[i] >= 0) continue;
+      if (pick < 0 || state.gain[i] > state.gain[pick]) pick = i;
+    }
+    effort.work += model.n;
+    openCover(model, state, pick);
+  }
+}
+
+CoverSwap bestCoverSwap(const CoverModel& model, const CoverState& state,
+                        SearchEffort& effort) {
+  CoverSwap best;
+  if (state.centres.empty()) return best;
+  // Closing an open centre r while opening a loses loss[r], except the
+  // vertices that r alone covers and a covers too: extra[r] sums those for
+  // the current a. Any r that a touches nothing of is no better than the
+  // centre of smallest loss, so only touched centres and that one are tried.
+  int cheapest = state.centres[0];
+  for (int r : state.centres)
+    if (state.loss[r] < state.loss[cheapest] ||
+        (state.loss[r] == state.loss[cheapest] && r < cheapest))
+      cheapest = r;
+  static thread_local std::vector<double> extra;
+  static thread_local std::vector<int> touched;
+  extra.assign(model.n, 0.0);
+  for (int a = 0; a < model.n; ++a) {
+    if (state.position[a] >= 0) continue;
+    touched.clear();
+    for (int k = model.coverStart[a]; k < model.coverStart[a + 1]; ++k) {
+      int j = model.coverList[k];
+      if (state.count[j] != 1) continue;
+      int r = static_cast<int>(state.sum[j]);
+      if (extra[r] == 0) touched.push_back(r);
+      extra[r] += model.weight[j];
+    }
+    effort.work += model.coverStart[a + 1] - model.coverStart[a] + 1;
+    double base = state.gain[a];
+    double delta = base - state.loss[cheapest] + extra[cheapest];
+    if (best.in < 0 || delta > best.delta) best = {a, cheapest, delta};
+    for (int r : touched) {
+      double d = base - state.loss[r] + extra[r];
+      if (d > best.delta) best = {a, r, d};
+      extra[r] = 0;
+    }
+    extra[cheapest] = 0;
+  }
+  return best;
+}
+
+void improveCover(const CoverModel& model, CoverState& state,
+                  SearchEffort& effort) {
+  double tolerance = coverTolerance(model);
+  for (;;) {
+    CoverSwap swap = bestCoverSwap(model, state, effort);
+    if (swap.in < 0 || swap.delta < tolerance) return;
+    openCover(model, state, swap.in);
+    closeCover(model, state, swap.out);
+  }
+}
+
+void searchCover(const CoverModel& model, CoverState& state,
+                 std::uint64_t seed, double target, SearchEffort& effort) {
+  int n = model.n;
+  int p = model.p;
+  if (p >= n || state.centres.empty()) return;
+  double tolerance = coverTolerance(model);
+  int largest = std::min({kLargestShake, p, n - p});
+  std::int64_t staleLimit = std::max<std::int64_t>(
+      kStaleRoundsFloor, std::int64_t{kStaleRoundsPerCentre} * p);
+  RandomStream random = randomStream(seed);
+  std::vector<int> best = state.centres;
+  double bestCovered = state.covered;
+  std::int64_t stale = 0;
+  int k = 1;
+  while (effortLeft(effort) && stale < staleLimit &&
+         bestCovered < target - tolerance) {
+    ++effort.rounds;
+    ++stale;
+    for (int step = 0; step < k; ++step) {
+      int out = state.centres[nextBelow(random, p)];
+      int in;
+      do {
+        in = nextBelow(random, n);
+      } while (state.position[in] >= 0);
+      openCover(model, state, in);
+      closeCover(model, state, out);
+    }
+    improveCover(model, state, effort);
+    if (state.covered > bestCovered + tolerance) {
+      bestCovered = state.covered;
+      best = state.centres;
+      stale = 0;
+      k = 1;
+      markBest(effort);
+    } else if (state.covered > bestCovered - tolerance) {
+      // An equal solution elsewhere on the plateau: move there, since most
+      // covering moves tie and the next improvement is often a step away.
+      best = state.centres;
+      k = k % largest + 1;
+    } else {
+      restoreCentres(model, state, best);
+      k = k % largest + 1;
+    }
+  }
+  restoreCentres(model, state, best);
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "pmedian/cover_model.h"
+#include "pmedian/search_effort.h"
+
+// The open centres of a covering solution and the bookkeeping that makes a
+// swap cost time in proportion to the cover lists it touches: how many open
+// centres cover each vertex, which one when it is a single one, and for every
+// candidate the demand it would gain by opening and lose by closing.
+struct CoverState {
+  std::vector<int> centres;       // open centres, in opening order
+  std::vector<int> position;      // index in centres, -1 when closed
+  std::vector<int> count;         // open centres covering j
+  std::vector<std::int64_t> sum;  // sum of the open centres covering j
+  std::vector<double> gain;       // uncovered demand that i covers
+  std::vector<double> loss;       // demand covered by i alone
+  double covered = 0;             // demand covered
+};
+
+// One exchange: open `in`, close `out`; `delta` is the change of coverage.
+struct CoverSwap {
+  int in = -1;
+  int out = -1;
+  double delta = 0;
+};
+
+// Resets `state` to no open centre.
+void startCoverState(const CoverModel& model, CoverState& state);
+
+// Opens the closed candidate `a`, updating every count, gain and loss.
+void openCover(const CoverModel& model, CoverState& state, int a);
+
+// Closes the open centre `r`, updating every count, gain and loss.
+void closeCover(const CoverModel& model, CoverState& state, int r);
+
+// Opens the p centres one at a time, each the candidate of largest gain
+// (lowest index among equals), from an empty state.
+void greedyCover(const CoverModel& model, CoverState& state,
+                 SearchEffort& effort);
+
+// The swap of largest coverage gain (delta may be 0 or negative when no swap
+// improves); in = -1 when there is no closed candidate.
+CoverSwap bestCoverSwap(const CoverModel& model, const CoverState& state,
+                        SearchEffort& effort);
+
+// Applies improving swaps, the best each time, until none improves.
+void improveCover(const CoverModel& model, CoverState& state,
+                  SearchEffort& effort);
+
+// Perturbs and re-improves the state (variable neighbourhood search) until
+// the effort budget is spent, a round limit passes without improvement, or
+// the coverage reaches `target`; leaves the best solution in `state`.
+void searchCover(const CoverModel& model, CoverState& state,
+                 std::uint64_t seed, double target, SearchEffort& effort);
+
+// The smallest improvement taken as one, against rounding of the sums.
+double coverTolerance(const CoverModel& model);

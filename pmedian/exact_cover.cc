@@ -1,0 +1,115 @@
+#include "pmedian/exact_cover.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <utility>
+
+#include "CbcModel.hpp"
+#include "CbcSolver.hpp"
+#include "CoinPackedMatrix.hpp"
+#include "OsiClpSolverInterface.hpp"
+
+namespace {
+
+// Column names carry the start solution to branch and cut.
+std::string columnName(char prefix, int k) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%c%d", prefix, k);
+  return text;
+}
+
+}  // namespace
+
+ExactResult solveCoverExactly(const CoverModel& model,
+                              const std::vector<int>& start, double covered,
+                              double bound, double seconds) {
+  ExactResult result{start, covered, bound, false};
+  int n = model.n;
+  // Columns: x_0 … x_{n-1}, then one y for each vertex with demand. Rows:
+  // y_j - sum x_i <= 0 for those vertices, then sum x_i = p.
+  std::vector<int> column(n, -1);
+  int columns = n;
+  for (int j = 0; j < n; ++j)
+    if (model.weight[j] > 0) column[j] = columns++;
+  CoinPackedMatrix matrix(false, 0, 0);
+  matrix.setDimensions(0, columns);
+  std::vector<int> index;
+  std::vector<double> value;
+  for (int j = 0; j < n; ++j) {
+    if (column[j] < 0) continue;
+    index.assign(1, column[j]);
+    value.assign(1, 1.0);
+    for (int m = model.byStart[j]; m < model.byStart[j + 1]; ++m) {
+      index.push_back(model.byList[m]);
+      value.push_back(-1.0);
+    }
+    matrix.appendRow(static_cast<int>(index.size()), index.data(), value.data());
+  }
+  index.resize(n);
+  value.assign(n, 1.0);
+  for (int i = 0; i < n; ++i) index[i] = i;
+  matrix.appendRow(n, index.data(), value.data());
+  int rows = matrix.getNumRows();
+  std::vector<double> lower(columns, 0.0), upper(columns, 1.0);
+  std::vector<double> objective(columns, 0.0);
+  for (int j = 0; j < n; ++j)
+    if (column[j] >= 0) objective[column[j]] = -model.weight[j];
+  std::vector<double> rowLower(rows, -COIN_DBL_MAX), rowUpper(rows, 0.0);
+  rowLower[rows - 1] = rowUpper[rows - 1] = model.p;
+
+  OsiClpSolverInterface solver;
+  solver.messageHandler()->setLogLevel(0);
+  solver.loadProblem(matrix, lower.data(), upper.data(), objective.data(),
+                     rowLower.data(), rowUpper.data());
+  for (int i = 0; i < n; ++i) {
+    solver.setInteger(i);
+    solver.setColName(i, columnName('x', i));
+  }
+  for (int j = 0; j < n; ++j)
+    if (column[j] >= 0) solver.setColName(column[j], columnName('y', j));
+
+  CbcModel cbc(solver);
+  cbc.setLogLevel(0);
+  cbc.messageHandler()->setLogLevel(0);
+  // The search's solution seeds branch and cut, so that only a better one
+  // is worth its nodes.
+  std::vector<std::pair<std::string, double>> mipStart;
+  std::vector<char> open(n, 0);
+  for (int c : start) open[c] = 1;
+  for (int i = 0; i < n; ++i)
+    mipStart.push_back({columnName('x', i), open[i] ? 1.0 : 0.0});
+  cbc.setMIPStart(mipStart);
+  CbcMain0(cbc);
+  cbc.setLogLevel(0);
+  std::string limit = std::to_string(std::max(seconds, 0.0));
+  // With whole demands no coverage between two integers exists, which
+  // prunes every node whose bound is less than one above the incumbent.
+  std::string increment = model.integral ? "0.999" : "1e-6";
+  const char* argv[] = {"corvadel", "-log",      "0",
+                        "-sec",     limit.c_str(), "-increment",
+                        increment.c_str(), "-solve", "-quit"};
+  CbcMain1(static_cast<int>(sizeof argv / sizeof argv[0]), argv, cbc);
+
+  const double* best = cbc.bestSolution();
+  if (best) {
+    double found = -cbc.getObjValue();
+    std::vector<int> centres;
+    for (int i = 0; i < n; ++i)
+      if (best[i] > 0.5) centres.push_back(i);
+    if (static_cast<int>(centres.size()) == model.p) {
+      double exact = model.totalWeight - uncoveredDemand(model, centres);
+      if (exact > result.covered + 1e-9 * (1 + model.totalWeight)) {
+        result.centres = centres;
+        result.covered = exact;
+      }
+    }
+    (void)found;
+  }
+  double proven = -cbc.getBestPossibleObjValue();
+  if (cbc.isProvenOptimal()) proven = result.covered;
+  if (std::isfinite(proven)) result.bound = std::min(bound, std::max(proven, result.covered));
+  result.proven = result.bound <= result.covered + (model.integral ? 1 - 1e-6 : 1e-9 * (1 + model.totalWeight));
+  return result;
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <vector>
+
+#include "pmedian/cover_model.h"
+
+// What the exact phase leaves: the best centres known (the start when the
+// phase found none better), their coverage, and the proven upper bound on
+// coverage.
+struct ExactResult {
+  std::vector<int> centres;
+  double covered = 0;
+  double bound = 0;
+  bool proven = false;
+};
+
+// Solves max sum w_j y_j, y_j <= sum of x_i over the candidates covering j,
+// sum x_i = p, x binary, y in [0, 1] by branch and cut, starting from
+// `start` (coverage `covered`), for at most `seconds`. `bound` is an upper
+// bound already known; the result's bound is never above it.
+ExactResult solveCoverExactly(const CoverModel& model,
+                              const std::vector<int>& start, double covered,
+                              double bound, double seconds);

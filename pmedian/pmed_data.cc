@@ -1,0 +1,70 @@
+#include "pmedian/pmed_data.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+#include "common/fatal.h"
+#include "common/files.h"
+
+namespace {
+
+// The matrix grows as lines arrive, so that a header announcing a huge n
+// over a short file fails on the missing values, not on a huge allocation.
+constexpr std::size_t kInitialReserve = std::size_t{1} << 20;
+// n * n must also stay an int, since line numbers and cell counts are ints.
+constexpr std::uint64_t kIntSide = 46340;
+
+}  // namespace
+
+int maxVertices() {
+  long pages = sysconf(_SC_PHYS_PAGES);
+  long pageSize = sysconf(_SC_PAGESIZE);
+  std::uint64_t bytes = pages > 0 && pageSize > 0
+                            ? static_cast<std::uint64_t>(pages) *
+                                  static_cast<std::uint64_t>(pageSize)
+                            : std::uint64_t{1} << 32;
+  // Half the memory for the matrix: the search and its lists need the rest.
+  std::uint64_t cells = bytes / 2 / sizeof(float);
+  auto side = static_cast<std::uint64_t>(std::sqrt(static_cast<double>(cells)));
+  while (side > 0 && side * side > cells) --side;
+  return static_cast<int>(std::min(side, kIntSide));
+}
+
+void readPmedData(DataReader& in, PmedProblem& out) {
+  const char* name = in.label().c_str();
+  int n = in.readInt();
+  int p = in.readInt();
+  if (n < 1 || p < 1 || p > n)
+    fatalExit("\n>>> Arquivo de dados %s com cabecalho invalido", name);
+  if (n > maxVertices())
+    fatalExit("\n>>> Memoria insuficiente para %d x %d custos", n, n);
+  out.n = n;
+  out.p = p;
+  out.cost.clear();
+  std::size_t cells = static_cast<std::size_t>(n) * static_cast<std::size_t>(n);
+  out.cost.reserve(std::min(cells, kInitialReserve));
+  for (int i = 0; i < n; ++i) {
+    for (int j = 0; j < n; ++j) {
+      if (j == i) {
+        out.cost.push_back(0.0f);
+        continue;
+      }
+      float value = in.readFloat();
+      if (value < 0)
+        fatalExit("\n>>> Arquivo de dados %s com custo negativo na linha %d",
+                  name, in.line());
+      out.cost.push_back(value);
+    }
+  }
+}
+
+void loadPmedData(const char* path, PmedProblem& out) {
+  std::FILE* file = openForReading(path);
+  if (!file) fatalExit("\n>>> Arquivo de dados %s nao pode ser aberto", path);
+  DataReader in(file, path);
+  readPmedData(in, out);
+  closeReading(file);
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+// Reads the p-median problem the tool hands to the solver.
+//
+// "pmeddata.dat": n and p, then the n(n-1) costs of serving demand vertex j
+// from candidate centre i, one a line, i in the outer loop and j in the
+// inner one, the diagonal (j = i, cost 0) left out. For n = 3, p = 1:
+//
+//   3  1
+//       5.00000        cost of serving 1 from 0
+//       0.00000        2 from 0
+//       7.00000        0 from 1
+//   ...
+
+#include <cstddef>
+#include <vector>
+
+#include "common/token_reader.h"
+
+// The problem as read: cost[i * n + j] serves j from i; the diagonal is 0.
+struct PmedProblem {
+  int n = 0;
+  int p = 0;
+  std::vector<float> cost;
+};
+
+// Largest n whose n x n cost matrix fits in the memory of this machine.
+int maxVertices();
+
+// Reads n, p and every cost into `out`; ends the process with a message
+// naming the file on a bad header, a bad or negative cost, an early end, or
+// an n whose matrix cannot be held.
+void readPmedData(DataReader& in, PmedProblem& out);
+
+// Opens `path` and reads it with readPmedData.
+void loadPmedData(const char* path, PmedProblem& out);

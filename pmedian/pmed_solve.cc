@@ -1,0 +1,138 @@
+#include "pmedian/pmed_solve.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+
+#include "pmedian/cover_model.h"
+#include "pmedian/cover_search.h"
+#include "pmedian/exact_cover.h"
+#include "pmedian/lagrange_bound.h"
+#include "pmedian/median_search.h"
+
+namespace {
+
+// Subgradient steps of the covering bound; each walks the cover lists once.
+constexpr int kCoverBoundSteps = 600;
+// The p-median bound walks the whole matrix each step: the step count
+// shrinks with n so that the bound never costs more than about this many
+// cells, within a floor and a ceiling.
+constexpr double kMedianBoundCells = 2.5e8;
+constexpr int kMedianBoundMinSteps = 30;
+constexpr int kMedianBoundMaxSteps = 400;
+
+bool wholeCosts(const PmedProblem& problem) {
+  for (float c : problem.cost)
+    if (c != std::floor(c)) return false;
+  return true;
+}
+
+std::vector<int> everyVertex(int n) {
+  std::vector<int> all(n);
+  std::iota(all.begin(), all.end(), 0);
+  return all;
+}
+
+SolveOutcome solveCovering(const CoverModel& model, const SolveOptions& options,
+                           SearchEffort& effort) {
+  SolveOutcome outcome;
+  outcome.covering = true;
+  double tolerance = coverTolerance(model);
+  // A bound on whole demands can be rounded down to a whole number.
+  auto settle = [&](double bound) {
+    return model.integral ? std::floor(bound + 1e-6) : bound;
+  };
+  std::vector<int> centres;
+  double covered;
+  double upper;
+  if (model.p >= model.n) {
+    centres = everyVertex(model.n);
+    covered = upper = model.totalWeight;
+  } else {
+    CoverState state;
+    greedyCover(model, state, effort);
+    improveCover(model, state, effort);
+    markBest(effort);
+    upper = settle(coverUpperBound(model, state.covered, tolerance,
+                                   kCoverBoundSteps));
+    if (state.covered < upper - tolerance) {
+      effort.budget += effort.work;
+      searchCover(model, state, static_cast<std::uint64_t>(options.seed),
+                  upper, effort);
+    }
+    centres = state.centres;
+    covered = model.totalWeight - uncoveredDemand(model, centres);
+    upper = std::max(upper, covered);
+    if (covered < upper - tolerance && options.exactSeconds > 0) {
+      ExactResult exact = solveCoverExactly(model, centres, covered, upper,
+                                            options.exactSeconds);
+      if (exact.covered > covered + tolerance) markBest(effort);
+      centres = exact.centres;
+      covered = exact.covered;
+      upper = settle(exact.bound);
+    }
+  }
+  outcome.centres = centres;
+  outcome.objective = model.totalWeight - covered;
+  outcome.bound = std::max(0.0, model.totalWeight - std::max(upper, covered));
+  outcome.proven = covered >= upper - tolerance;
+  return outcome;
+}
+
+SolveOutcome solveMedian(const PmedProblem& problem,
+                         const SolveOptions& options, SearchEffort& effort) {
+  SolveOutcome outcome;
+  int n = problem.n;
+  if (problem.p >= n) {
+    outcome.centres = everyVertex(n);
+  } else if (problem.p == 1) {
+    outcome.centres = {bestSingleCentre(problem)};
+  }
+  if (!outcome.centres.empty()) {
+    // Both cases are solved exactly.
+    outcome.objective = medianCost(problem, outcome.centres);
+    outcome.bound = outcome.objective;
+    outcome.proven = true;
+    markBest(effort);
+    return outcome;
+  }
+  bool whole = wholeCosts(problem);
+  MedianState state;
+  setMedianCentres(problem, state, greedyMedian(problem, effort));
+  improveMedian(problem, state, effort);
+  markBest(effort);
+  double tolerance = whole ? 1 - 1e-6 : medianTolerance(problem, state);
+  double cells = static_cast<double>(n) * n;
+  int steps = static_cast<int>(std::clamp(kMedianBoundCells / cells,
+                                          double{kMedianBoundMinSteps},
+                                          double{kMedianBoundMaxSteps}));
+  double lower = medianLowerBound(problem, state.cost, tolerance, steps);
+  // Whole costs have a whole optimum: the bound rounds up.
+  if (whole) lower = std::ceil(lower - 1e-6);
+  if (state.cost > lower + tolerance) {
+    effort.budget += effort.work;
+    searchMedian(problem, state, static_cast<std::uint64_t>(options.seed),
+                 lower, effort);
+  }
+  outcome.centres = state.centres;
+  outcome.objective = medianCost(problem, state.centres);
+  outcome.bound = std::min(lower, outcome.objective);
+  outcome.proven = outcome.objective <= lower + tolerance;
+  return outcome;
+}
+
+}  // namespace
+
+SolveOutcome solvePmed(const PmedProblem& problem, const SolveOptions& options) {
+  SearchEffort effort;
+  effort.budget = options.budget;
+  effort.secondsCap = options.searchSeconds;
+  CoverModel model;
+  SolveOutcome outcome = buildCoverModel(problem, model)
+                             ? solveCovering(model, options, effort)
+                             : solveMedian(problem, options, effort);
+  outcome.secondsFound = effort.secondsAtBest;
+  if (outcome.proven) outcome.secondsProven = elapsedSeconds(effort);
+  outcome.rounds = effort.rounds;
+  return outcome;
+}

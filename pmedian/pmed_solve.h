@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "pmedian/pmed_data.h"
+
+// How a run may spend its effort; the defaults are those of a run with no
+// options.
+struct SolveOptions {
+  double exactSeconds = 30;       // cap of the branch-and-cut phase; 0 skips it
+  double searchSeconds = 0;       // optional cap of the perturbation rounds
+  std::int64_t budget = 1500000000;  // work units of the perturbation rounds
+  int seed = 1;                   // seed of the perturbation rounds
+};
+
+// The answer and how it was reached.
+struct SolveOutcome {
+  std::vector<int> centres;
+  double objective = 0;       // p-median cost of centres
+  double bound = 0;           // proven lower bound on the p-median cost
+  bool covering = false;      // solved as a covering problem
+  bool proven = false;        // objective shown optimal
+  double secondsFound = 0;    // when the final solution was found
+  double secondsProven = -1;  // when it was proven optimal; -1 if never
+  std::int64_t rounds = 0;    // perturbation rounds run
+};
+
+// Solves `problem`: greedy start, swap search, bound, perturbation rounds
+// while a gap remains, and for covering problems branch and cut at the end.
+SolveOutcome solvePmed(const PmedProblem& problem, const SolveOptions& options);

@@ -1,0 +1,70 @@
+#include "pmedian/solver_options.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <string_view>
+
+#include "common/fatal.h"
+
+namespace {
+
+// The value after option `argv[k]`, which must exist.
+const char* valueOf(int argc, char** argv, int k) {
+  if (k + 1 >= argc)
+    fatalExit("\n>>> Opcao %s sem valor", argv[k]);
+  return argv[k + 1];
+}
+
+double secondsValue(const char* option, const char* text) {
+  std::string_view token(text);
+  double value = 0;
+  auto [stop, error] = std::from_chars(token.data(), token.data() + token.size(), value);
+  if (error != std::errc() || stop != token.data() + token.size() ||
+      !std::isfinite(value) || value < 0)
+    fatalExit("\n>>> Valor invalido para a opcao %s: %s", option, text);
+  return value;
+}
+
+long long wholeValue(const char* option, const char* text, long long low,
+                     long long high) {
+  std::string_view token(text);
+  long long value = 0;
+  auto [stop, error] = std::from_chars(token.data(), token.data() + token.size(), value);
+  if (error != std::errc() || stop != token.data() + token.size() ||
+      value < low || value > high)
+    fatalExit("\n>>> Valor invalido para a opcao %s: %s", option, text);
+  return value;
+}
+
+}  // namespace
+
+SolverOptions parseSolverOptions(int argc, char** argv) {
+  SolverOptions options;
+  for (int k = 1; k < argc; ++k) {
+    const char* option = argv[k];
+    if (std::strcmp(option, "-q") == 0) {
+      options.quiet = true;
+    } else if (std::strcmp(option, "-v") == 0) {
+      options.verbose = true;
+    } else if (std::strcmp(option, "-t") == 0) {
+      options.solve.exactSeconds = secondsValue(option, valueOf(argc, argv, k));
+      ++k;
+    } else if (std::strcmp(option, "-T") == 0) {
+      options.solve.searchSeconds = secondsValue(option, valueOf(argc, argv, k));
+      ++k;
+    } else if (std::strcmp(option, "-b") == 0) {
+      // Millions of work units; a million million is beyond any sane run.
+      options.solve.budget =
+          wholeValue(option, valueOf(argc, argv, k), 0, 1000000) * 1000000;
+      ++k;
+    } else if (std::strcmp(option, "-s") == 0) {
+      options.solve.seed = static_cast<int>(
+          wholeValue(option, valueOf(argc, argv, k), 0, 2147483647));
+      ++k;
+    } else {
+      fatalExit("\n>>> Opcao invalida: %s", option);
+    }
+  }
+  return options;
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "pmedian/pmed_solve.h"
+
+// The command line of the solver program. The tool runs it with none, so
+// every option has a default that suits it:
+//   -t SECONDS  cap of the branch-and-cut phase (default 30, 0 skips it)
+//   -T SECONDS  cap of the perturbation rounds (default none)
+//   -b MILLIONS work budget of the perturbation rounds (default 1500)
+//   -s SEED     seed of the perturbation rounds (default 1)
+//   -q          no summary line on the console
+//   -v          the summary line adds read time, time of the final solution,
+//               time of the proof, rounds run and the model solved
+struct SolverOptions {
+  SolveOptions solve;
+  bool quiet = false;
+  bool verbose = false;
+};
+
+// Reads the options; ends the process with a message on an unknown option
+// or a missing or bad value.
+SolverOptions parseSolverOptions(int argc, char** argv);

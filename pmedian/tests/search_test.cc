@@ -1,0 +1,264 @@
+// The searches and bounds against brute force on small random problems.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <vector>
+
+#include "pmedian/cover_model.h"
+#include "pmedian/cover_search.h"
+#include "pmedian/exact_cover.h"
+#include "pmedian/lagrange_bound.h"
+#include "pmedian/median_search.h"
+#include "pmedian/pmed_solve.h"
+#include "pmedian/random_stream.h"
+
+namespace {
+
+// Points in the unit square; a covering problem covers within `radius` and
+// charges the vertex's whole demand (1 … 9) otherwise; a median problem
+// charges distance times demand, rounded to whole numbers.
+PmedProblem randomProblem(int n, int p, bool covering, double radius,
+                          std::uint64_t seed) {
+  RandomStream random = randomStream(seed);
+  std::vector<double> x(n), y(n);
+  std::vector<int> demand(n);
+  for (int j = 0; j < n; ++j) {
+    x[j] = nextBelow(random, 1000) / 1000.0;
+    y[j] = nextBelow(random, 1000) / 1000.0;
+    demand[j] = 1 + nextBelow(random, 9);
+  }
+  PmedProblem problem;
+  problem.n = n;
+  problem.p = p;
+  problem.cost.assign(static_cast<std::size_t>(n) * n, 0.0f);
+  for (int i = 0; i < n; ++i) {
+    for (int j = 0; j < n; ++j) {
+      if (i == j) continue;
+      double d = std::hypot(x[i] - x[j], y[i] - y[j]);
+      problem.cost[i * n + j] =
+          covering ? (d <= radius ? 0.0f : static_cast<float>(demand[j]))
+                   : static_cast<float>(std::round(d * 100) * demand[j]);
+    }
+  }
+  return problem;
+}
+
+// Calls `visit` on every set of p vertices.
+void forEachSubset(int n, int p, const std::function<void(const std::vector<int>&)>& visit) {
+  std::vector<int> pick(p);
+  for (int k = 0; k < p; ++k) pick[k] = k;
+  for (;;) {
+    visit(pick);
+    int k = p - 1;
+    while (k >= 0 && pick[k] == n - p + k) --k;
+    if (k < 0) return;
+    ++pick[k];
+    for (int m = k + 1; m < p; ++m) pick[m] = pick[m - 1] + 1;
+  }
+}
+
+double optimalCost(const PmedProblem& problem) {
+  double best = INFINITY;
+  forEachSubset(problem.n, problem.p, [&](const std::vector<int>& centres) {
+    best = std::min(best, medianCost(problem, centres));
+  });
+  return best;
+}
+
+std::vector<int> swapped(std::vector<int> centres, int in, int out) {
+  *std::find(centres.begin(), centres.end(), out) = in;
+  return centres;
+}
+
+TEST(CoverSearchTest, BookkeepingMatchesRecountAfterMoves) {
+  PmedProblem problem = randomProblem(30, 5, true, 0.25, 7);
+  CoverModel model;
+  ASSERT_TRUE(buildCoverModel(problem, model));
+  CoverState state;
+  SearchEffort effort;
+  greedyCover(model, state, effort);
+  RandomStream random = randomStream(3);
+  for (int move = 0; move < 50; ++move) {
+    int out = state.centres[nextBelow(random, model.p)];
+    int in;
+    do {
+      in = nextBelow(random, model.n);
+    } while (state.position[in] >= 0);
+    openCover(model, state, in);
+    closeCover(model, state, out);
+    EXPECT_DOUBLE_EQ(state.covered,
+                     model.totalWeight - uncoveredDemand(model, state.centres));
+    // Gain of a closed i and loss of an open i, from their definitions.
+    for (int i = 0; i < model.n; ++i) {
+      std::vector<int> with = state.centres;
+      double expected;
+      if (state.position[i] < 0) {
+        with.push_back(i);
+        expected = uncoveredDemand(model, state.centres) - uncoveredDemand(model, with);
+        EXPECT_DOUBLE_EQ(state.gain[i], expected) << i;
+      } else {
+        with.erase(std::find(with.begin(), with.end(), i));
+        expected = uncoveredDemand(model, with) - uncoveredDemand(model, state.centres);
+        EXPECT_DOUBLE_EQ(state.loss[i], expected) << i;
+      }
+    }
+  }
+}
+
+// The best swap's delta is the recomputed change of coverage, and no swap,
+// enumerated, does better.
+TEST(CoverSearchTest, BestSwapIsExactAndMaximal) {
+  for (std::uint64_t seed = 1; seed <= 20; ++seed) {
+    PmedProblem problem = randomProblem(25, 2 + static_cast<int>(seed % 5), true, 0.2, seed);
+    CoverModel model;
+    ASSERT_TRUE(buildCoverModel(problem, model));
+    CoverState state;
+    SearchEffort effort;
+    greedyCover(model, state, effort);
+    CoverSwap swap = bestCoverSwap(model, state, effort);
+    ASSERT_GE(swap.in, 0);
+    double before = uncoveredDemand(model, state.centres);
+    EXPECT_NEAR(swap.delta,
+                before - uncoveredDemand(model, swapped(state.centres, swap.in, swap.out)),
+                1e-9);
+    for (int in = 0; in < model.n; ++in) {
+      if (state.position[in] >= 0) continue;
+      for (int out : state.centres)
+        EXPECT_LE(before - uncoveredDemand(model, swapped(state.centres, in, out)),
+                  swap.delta + 1e-9);
+    }
+  }
+}
+
+TEST(CoverSearchTest, NotCoveringWhenColumnHasTwoValues) {
+  PmedProblem problem = randomProblem(10, 2, false, 0, 1);
+  CoverModel model;
+  EXPECT_FALSE(buildCoverModel(problem, model));
+}
+
+TEST(MedianSearchTest, BestSwapIsExactAndMaximal) {
+  for (std::uint64_t seed = 1; seed <= 20; ++seed) {
+    PmedProblem problem = randomProblem(25, 2 + static_cast<int>(seed % 5), false, 0, seed);
+    SearchEffort effort;
+    MedianState state;
+    setMedianCentres(problem, state, greedyMedian(problem, effort));
+    // Start away from the greedy answer so that improving swaps exist.
+    int closed = 0;
+    while (state.position[closed] >= 0) ++closed;
+    swapMedian(problem, state, closed, state.centres[0]);
+    MedianSwap swap = bestMedianSwap(problem, state, effort);
+    ASSERT_GE(swap.in, 0);
+    double before = medianCost(problem, state.centres);
+    EXPECT_NEAR(state.cost, before, 1e-6);
+    EXPECT_NEAR(swap.delta,
+                before - medianCost(problem, swapped(state.centres, swap.in, swap.out)),
+                1e-6);
+    for (int in = 0; in < problem.n; ++in) {
+      if (state.position[in] >= 0) continue;
+      for (int out : state.centres)
+        EXPECT_LE(before - medianCost(problem, swapped(state.centres, in, out)),
+                  swap.delta + 1e-6);
+    }
+    // After a swap the nearest centres are those recomputed from scratch.
+    swapMedian(problem, state, swap.in, swap.out);
+    MedianState fresh;
+    setMedianCentres(problem, fresh, state.centres);
+    EXPECT_EQ(state.dist1, fresh.dist1);
+    EXPECT_EQ(state.dist2, fresh.dist2);
+    EXPECT_NEAR(state.cost, fresh.cost, 1e-6);
+  }
+}
+
+TEST(BoundTest, NeverPassesEnumeratedOptimum) {
+  for (std::uint64_t seed = 1; seed <= 12; ++seed) {
+    int p = 1 + static_cast<int>(seed % 4);
+    PmedProblem median = randomProblem(12, p, false, 0, seed);
+    double best = optimalCost(median);
+    EXPECT_LE(medianLowerBound(median, best, 0, 300), best + 1e-6) << seed;
+    // Given a poor upper value the steps are larger, still below.
+    EXPECT_LE(medianLowerBound(median, 3 * best, 0, 300), best + 1e-6) << seed;
+
+    PmedProblem covering = randomProblem(12, p, true, 0.3, seed);
+    CoverModel model;
+    ASSERT_TRUE(buildCoverModel(covering, model));
+    double bestCovered = model.totalWeight - optimalCost(covering);
+    EXPECT_GE(coverUpperBound(model, bestCovered, 0, 300), bestCovered - 1e-6) << seed;
+    EXPECT_GE(coverUpperBound(model, 0, 0, 300), bestCovered - 1e-6) << seed;
+  }
+}
+
+// The whole run, with and without branch and cut, finds the enumerated
+// optimum on small problems, and its bound lies below it.
+TEST(SolveTest, ReachesEnumeratedOptimum) {
+  for (std::uint64_t seed = 1; seed <= 10; ++seed) {
+    for (bool covering : {true, false}) {
+      PmedProblem problem =
+          randomProblem(13, 1 + static_cast<int>(seed % 5), covering, 0.25, seed);
+      double best = optimalCost(problem);
+      for (double exactSeconds : {0.0, 10.0}) {
+        SolveOptions options;
+        options.exactSeconds = exactSeconds;
+        SolveOutcome outcome = solvePmed(problem, options);
+        EXPECT_EQ(outcome.covering, covering);
+        EXPECT_EQ(static_cast<int>(outcome.centres.size()), problem.p);
+        EXPECT_NEAR(outcome.objective, best, 1e-6) << seed;
+        EXPECT_NEAR(medianCost(problem, outcome.centres), best, 1e-6) << seed;
+        EXPECT_LE(outcome.bound, best + 1e-6) << seed;
+        if (covering && exactSeconds > 0) {
+          EXPECT_TRUE(outcome.proven) << seed;
+        }
+      }
+    }
+  }
+}
+
+TEST(SolveTest, SameInputSameCentres) {
+  for (bool covering : {true, false}) {
+    PmedProblem problem = randomProblem(150, 12, covering, 0.08, 5);
+    SolveOptions options;
+    options.exactSeconds = 0;
+    options.budget = 20000000;
+    SolveOutcome first = solvePmed(problem, options);
+    SolveOutcome second = solvePmed(problem, options);
+    EXPECT_EQ(first.centres, second.centres);
+    EXPECT_EQ(first.rounds, second.rounds);
+  }
+}
+
+TEST(SolveTest, EveryVertexOpenWhenPEqualsN) {
+  for (bool covering : {true, false}) {
+    PmedProblem problem = randomProblem(6, 6, covering, 0.1, 2);
+    SolveOutcome outcome = solvePmed(problem, SolveOptions{});
+    EXPECT_EQ(outcome.centres, (std::vector<int>{0, 1, 2, 3, 4, 5}));
+    EXPECT_EQ(outcome.objective, 0);
+    EXPECT_TRUE(outcome.proven);
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// Branch and cut alone, from a poor start and no bound, finds and proves
+// the enumerated optimum.
+TEST(ExactCoverTest, ProvesEnumeratedOptimumFromPoorStart) {
+  for (std::uint64_t seed = 1; seed <= 6; ++seed) {
+    PmedProblem problem = randomProblem(14, 2 + static_cast<int>(seed % 3), true, 0.25, seed);
+    CoverModel model;
+    ASSERT_TRUE(buildCoverModel(problem, model));
+    double bestCovered = model.totalWeight - optimalCost(problem);
+    std::vector<int> start;
+    for (int k = 0; k < problem.p; ++k) start.push_back(k);
+    double covered = model.totalWeight - uncoveredDemand(model, start);
+    ExactResult exact = solveCoverExactly(model, start, covered, model.totalWeight, 10);
+    EXPECT_TRUE(exact.proven) << seed;
+    EXPECT_NEAR(exact.covered, bestCovered, 1e-6) << seed;
+    EXPECT_NEAR(model.totalWeight - uncoveredDemand(model, exact.centres), bestCovered, 1e-6);
+    EXPECT_GE(exact.bound, bestCovered - 1e-6);
+  }
+}
+
+}  // namespace

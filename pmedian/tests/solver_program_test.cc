@@ -1,0 +1,150 @@
+// The built program end to end in a scratch folder, and its answer file read
+// back by the tool's own reader.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "common/fatal.h"
+#include "common/token_reader.h"
+#include "instance/instance_record.h"
+#include "pmedian/solution_writer.h"
+#include "solver/solution_reader.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class SolverProgramTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/pmedian_test_XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    folder_ = pattern;
+  }
+  void TearDown() override { fs::remove_all(folder_); }
+
+  void put(const std::string& name, const std::string& text) {
+    std::ofstream(folder_ / name) << text;
+  }
+  std::string get(const std::string& name) {
+    std::ifstream in(folder_ / name);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+  bool has(const std::string& name) { return fs::exists(folder_ / name); }
+
+  // Runs the program with `arguments`; its exit status, with its standard
+  // output in `console_` and its standard error in `errors_`.
+  int run(const std::string& arguments = "") {
+    std::string command = "cd '" + folder_.string() + "' && '" SOLVER_PROGRAM "' " +
+                          arguments + " > console.txt 2> errors.txt";
+    int status = std::system(command.c_str());
+    console_ = get("console.txt");
+    errors_ = get("errors.txt");
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+
+  fs::path folder_;
+  std::string console_;
+  std::string errors_;
+};
+
+TEST_F(SolverProgramTest, FailuresLeaveNoAnswer) {
+  struct Case {
+    const char* data;  // nullptr: no file at all
+    const char* message;
+  };
+  const Case cases[] = {
+      {nullptr, "\n>>> Arquivo de dados pmeddata.dat nao pode ser aberto"},
+      {"2 3\n", "\n>>> Arquivo de dados pmeddata.dat com cabecalho invalido"},
+      {"2 1\n1.0\n-1.0\n",
+       "\n>>> Arquivo de dados pmeddata.dat com custo negativo na linha 3"},
+      {"2 1\n1.0\n", "\n>>> Arquivo de dados pmeddata.dat termina antes do fim dos dados"},
+      {"2 1\n1.0\n1,5\n",
+       "\n>>> Arquivo de dados pmeddata.dat com valor invalido na linha 3"},
+  };
+  for (const Case& c : cases) {
+    fs::remove(folder_ / "pmeddata.dat");
+    if (c.data) put("pmeddata.dat", c.data);
+    // A stale answer must be gone even though the run fails.
+    put("solucao.txt", "1 9999999 1 0\n");
+    EXPECT_EQ(run(), 1);
+    EXPECT_EQ(console_, c.message);
+    EXPECT_EQ(errors_, "");
+    EXPECT_FALSE(has("solucao.txt"));
+  }
+  put("pmeddata.dat", "2 1\n1.0\n1.0\n");
+  put("solucao.txt", "1 9999999 1 0\n");
+  EXPECT_EQ(run("-x"), 1);
+  EXPECT_EQ(console_, "\n>>> Opcao invalida: -x");
+  EXPECT_FALSE(has("solucao.txt"));
+  EXPECT_EQ(run("-t"), 1);
+  EXPECT_EQ(console_, "\n>>> Opcao -t sem valor");
+  EXPECT_EQ(run("-t -3"), 1);
+  EXPECT_EQ(console_, "\n>>> Valor invalido para a opcao -t: -3");
+}
+
+// Six vertices in a row, each covering its neighbours: with p = 2 only
+// centres 1 and 4 cover every vertex.
+TEST_F(SolverProgramTest, AnswerReadsBackThroughToolReader) {
+  const int n = 6;
+  std::string data = "6  2\n";
+  for (int i = 0; i < n; ++i)
+    for (int j = 0; j < n; ++j)
+      if (j != i) {
+        char line[32];
+        std::snprintf(line, sizeof line, "%11.5f\n",
+                      std::abs(i - j) <= 1 ? 0.0 : 5.0 + j);
+        data += line;
+      }
+  put("pmeddata.dat", data);
+  ASSERT_EQ(run(), 0);
+  EXPECT_EQ(errors_, "");
+  EXPECT_EQ(console_.rfind("\nCorvadel: objetivo 0.00 limite 0.00 gap 0.00% tempo ", 0), 0u)
+      << console_;
+  EXPECT_NE(console_.back(), '\n');
+  EXPECT_FALSE(has("solucao.txt.tmp"));
+
+  record.vertices = n;
+  record.facilidades = 2;
+  std::string answer = get("solucao.txt");
+  DataReader in(answer, "solucao.txt");
+  EXPECT_EQ(readSolutionFrom(in), 1);
+  EXPECT_EQ(record.centro[0], 1);
+  EXPECT_EQ(record.centro[1], 4);
+  releaseInstance();
+
+  ASSERT_EQ(run("-q -s 7"), 0);
+  EXPECT_EQ(console_, "");
+  EXPECT_NE(get("solucao.txt").find("\n9999999\n7\n1 4\n"), std::string::npos)
+      << get("solucao.txt");
+}
+
+// Leading values that would read as the end marker are left out, so the
+// tool still finds the tag and the centres.
+TEST_F(SolverProgramTest, WriterKeepsMarkerUnambiguous) {
+  record.vertices = 50;
+  record.facilidades = 3;
+  for (double objective : {12.5, 9999999.0, 9999998.8}) {
+    fs::path path = folder_ / "solucao.txt";
+    writeSolution(path.c_str(), SolverAnswer{objective, 3, 0.5, 4, {40, 2, 17}});
+    std::string answer = get("solucao.txt");
+    DataReader in(answer, "solucao.txt");
+    EXPECT_EQ(readSolutionFrom(in), 4) << answer;
+    EXPECT_EQ(record.centro[0], 2);
+    EXPECT_EQ(record.centro[1], 17);
+    EXPECT_EQ(record.centro[2], 40);
+    releaseInstance();
+  }
+  EXPECT_EQ(get("solucao.txt").rfind("9999999\n4\n2 17 40\n", 0), 0u);
+}
+
+}  // namespace
