@@ -8,25 +8,19 @@ namespace {
 
 // Perturbation sizes go from 1 to this (or fewer when p or n - p is small).
 constexpr int kLargestShake = 20;
-// Rounds without a better solution after which the search gives up, as a
-// multiple of p (with a floor for small p).
-constexpr int kStaleRoundsPerCentre = 40;
-constexpr int kStaleRoundsFloor = 2000;
 
-// Moves `state` to the centres of `best` by closing and opening only the
-// difference.
-void restoreCentres(const CoverModel& model, CoverState& state,
-                    const std::vector<int>& best) {
+}  // namespace
+
+void restoreCover(const CoverModel& model, CoverState& state,
+                  const std::vector<int>& centres) {
   std::vector<char> wanted(model.n, 0);
-  for (int c : best) wanted[c] = 1;
+  for (int c : centres) wanted[c] = 1;
   std::vector<int> current = state.centres;
   for (int c : current)
     if (!wanted[c]) closeCover(model, state, c);
-  for (int c : best)
+  for (int c : centres)
     if (state.position[c] < 0) openCover(model, state, c);
 }
-
-}  // namespace
 
 double coverTolerance(const CoverModel& model) {
   return model.integral ? 0.5 : 1e-9 * (1.0 + model.totalWeight);
@@ -158,20 +152,19 @@ void improveCover(const CoverModel& model, CoverState& state,
 }
 
 void searchCover(const CoverModel& model, CoverState& state,
-                 std::uint64_t seed, double target, SearchEffort& effort) {
+                 std::uint64_t seed, double target, std::int64_t staleRounds,
+                 SearchEffort& effort) {
   int n = model.n;
   int p = model.p;
   if (p >= n || state.centres.empty()) return;
   double tolerance = coverTolerance(model);
   int largest = std::min({kLargestShake, p, n - p});
-  std::int64_t staleLimit = std::max<std::int64_t>(
-      kStaleRoundsFloor, std::int64_t{kStaleRoundsPerCentre} * p);
   RandomStream random = randomStream(seed);
   std::vector<int> best = state.centres;
   double bestCovered = state.covered;
   std::int64_t stale = 0;
   int k = 1;
-  while (effortLeft(effort) && stale < staleLimit &&
+  while (effortLeft(effort) && stale < staleRounds &&
          bestCovered < target - tolerance) {
     ++effort.rounds;
     ++stale;
@@ -197,9 +190,9 @@ void searchCover(const CoverModel& model, CoverState& state,
       best = state.centres;
       k = k % largest + 1;
     } else {
-      restoreCentres(model, state, best);
+      restoreCover(model, state, best);
       k = k % largest + 1;
     }
   }
-  restoreCentres(model, state, best);
+  restoreCover(model, state, best);
 }

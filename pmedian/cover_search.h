@@ -46,15 +46,21 @@ void greedyCover(const CoverModel& model, CoverState& state,
 CoverSwap bestCoverSwap(const CoverModel& model, const CoverState& state,
                         SearchEffort& effort);
 
+// Moves `state` to the open set `centres`, opening and closing only the
+// difference.
+void restoreCover(const CoverModel& model, CoverState& state,
+                  const std::vector<int>& centres);
+
 // Applies improving swaps, the best each time, until none improves.
 void improveCover(const CoverModel& model, CoverState& state,
                   SearchEffort& effort);
 
 // Perturbs and re-improves the state (variable neighbourhood search) until
-// the effort budget is spent, a round limit passes without improvement, or
+// the effort budget is spent, `staleRounds` pass without improvement, or
 // the coverage reaches `target`; leaves the best solution in `state`.
 void searchCover(const CoverModel& model, CoverState& state,
-                 std::uint64_t seed, double target, SearchEffort& effort);
+                 std::uint64_t seed, double target, std::int64_t staleRounds,
+                 SearchEffort& effort);
 
 // The smallest improvement taken as one, against rounding of the sums.
 double coverTolerance(const CoverModel& model);

@@ -24,7 +24,7 @@ std::string columnName(char prefix, int k) {
 
 ExactResult solveCoverExactly(const CoverModel& model,
                               const std::vector<int>& start, double covered,
-                              double bound, double seconds) {
+                              double bound, double seconds, int nodes) {
   ExactResult result{start, covered, bound, false};
   int n = model.n;
   // Columns: x_0 … x_{n-1}, then one y for each vertex with demand. Rows:
@@ -87,8 +87,9 @@ ExactResult solveCoverExactly(const CoverModel& model,
   // With whole demands no coverage between two integers exists, which
   // prunes every node whose bound is less than one above the incumbent.
   std::string increment = model.integral ? "0.999" : "1e-6";
-  const char* argv[] = {"corvadel", "-log",      "0",
-                        "-sec",     limit.c_str(), "-increment",
+  std::string nodeLimit = std::to_string(nodes > 0 ? nodes : 2147483647);
+  const char* argv[] = {"corvadel", "-log", "0", "-sec", limit.c_str(),
+                        "-maxNodes", nodeLimit.c_str(), "-increment",
                         increment.c_str(), "-solve", "-quit"};
   CbcMain1(static_cast<int>(sizeof argv / sizeof argv[0]), argv, cbc);
 

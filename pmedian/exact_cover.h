@@ -16,8 +16,9 @@ struct ExactResult {
 
 // Solves max sum w_j y_j, y_j <= sum of x_i over the candidates covering j,
 // sum x_i = p, x binary, y in [0, 1] by branch and cut, starting from
-// `start` (coverage `covered`), for at most `seconds`. `bound` is an upper
-// bound already known; the result's bound is never above it.
+// `start` (coverage `covered`), for at most `seconds` and, when `nodes` is
+// positive, at most that many nodes (which makes a short run repeatable).
+// `bound` is an upper bound already known; the result's is never above it.
 ExactResult solveCoverExactly(const CoverModel& model,
                               const std::vector<int>& start, double covered,
-                              double bound, double seconds);
+                              double bound, double seconds, int nodes = 0);

@@ -10,8 +10,6 @@ namespace {
 
 constexpr double kFar = std::numeric_limits<double>::infinity();
 constexpr int kLargestShake = 20;
-constexpr int kStaleRoundsPerCentre = 40;
-constexpr int kStaleRoundsFloor = 2000;
 
 inline double costAt(const PmedProblem& problem, int i, int j) {
   return problem.cost[static_cast<std::size_t>(i) * problem.n + j];
@@ -225,19 +223,18 @@ void improveMedian(const PmedProblem& problem, MedianState& state,
 }
 
 void searchMedian(const PmedProblem& problem, MedianState& state,
-                  std::uint64_t seed, double target, SearchEffort& effort) {
+                  std::uint64_t seed, double target, std::int64_t staleRounds,
+                 SearchEffort& effort) {
   int n = problem.n;
   int p = problem.p;
   if (p < 2 || p >= n) return;
   int largest = std::min({kLargestShake, p, n - p});
-  std::int64_t staleLimit = std::max<std::int64_t>(
-      kStaleRoundsFloor, std::int64_t{kStaleRoundsPerCentre} * p);
   RandomStream random = randomStream(seed);
   std::vector<int> best = state.centres;
   double bestCost = state.cost;
   std::int64_t stale = 0;
   int k = 1;
-  while (effortLeft(effort) && stale < staleLimit &&
+  while (effortLeft(effort) && stale < staleRounds &&
          bestCost > target + medianTolerance(problem, state)) {
     ++effort.rounds;
     ++stale;

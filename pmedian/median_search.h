@@ -55,10 +55,11 @@ void improveMedian(const PmedProblem& problem, MedianState& state,
                    SearchEffort& effort);
 
 // Variable neighbourhood search from `state` until the budget is spent, a
-// round limit passes without improvement, or the cost reaches `target`;
+// `staleRounds` pass without improvement, or the cost reaches `target`;
 // leaves the best solution in `state`.
 void searchMedian(const PmedProblem& problem, MedianState& state,
-                  std::uint64_t seed, double target, SearchEffort& effort);
+                  std::uint64_t seed, double target,
+                  std::int64_t staleRounds, SearchEffort& effort);
 
 // The smallest improvement taken as one, against rounding of the sums.
 double medianTolerance(const PmedProblem& problem, const MedianState& state);

@@ -14,6 +14,11 @@ namespace {
 
 // Subgradient steps of the covering bound; each walks the cover lists once.
 constexpr int kCoverBoundSteps = 600;
+// The first search runs this fraction of the full stale-round limit before
+// the node-limited branch and cut probe, which gets these limits.
+constexpr int kProbeShare = 10;
+constexpr int kProbeNodes = 200;
+constexpr double kProbeSeconds = 10;
 // The p-median bound walks the whole matrix each step: the step count
 // shrinks with n so that the bound never costs more than about this many
 // cells, within a floor and a ceiling.
@@ -55,11 +60,28 @@ SolveOutcome solveCovering(const CoverModel& model, const SolveOptions& options,
     markBest(effort);
     upper = settle(coverUpperBound(model, state.covered, tolerance,
                                    kCoverBoundSteps));
-    if (state.covered < upper - tolerance) {
-      effort.budget += effort.work;
-      searchCover(model, state, static_cast<std::uint64_t>(options.seed),
-                  upper, effort);
+    auto open = [&] { return state.covered < upper - tolerance; };
+    auto seed = static_cast<std::uint64_t>(options.seed);
+    effort.budget += effort.work;
+    std::int64_t staleRounds = staleRoundLimit(model.p);
+    // A short search first, then a short branch and cut bounded by nodes,
+    // which proves many problems at once and stays repeatable; only a gap
+    // still open after it earns the full search and the timed phase.
+    if (open()) {
+      searchCover(model, state, seed, upper, staleRounds / kProbeShare, effort);
     }
+    if (open() && options.exactSeconds > 0) {
+      ExactResult probe =
+          solveCoverExactly(model, state.centres, state.covered, upper,
+                            std::min(options.exactSeconds, kProbeSeconds),
+                            kProbeNodes);
+      upper = settle(probe.bound);
+      if (probe.covered > state.covered + tolerance) {
+        restoreCover(model, state, probe.centres);
+        markBest(effort);
+      }
+    }
+    if (open()) searchCover(model, state, seed + 1, upper, staleRounds, effort);
     centres = state.centres;
     covered = model.totalWeight - uncoveredDemand(model, centres);
     upper = std::max(upper, covered);
@@ -112,7 +134,7 @@ SolveOutcome solveMedian(const PmedProblem& problem,
   if (state.cost > lower + tolerance) {
     effort.budget += effort.work;
     searchMedian(problem, state, static_cast<std::uint64_t>(options.seed),
-                 lower, effort);
+                 lower, staleRoundLimit(problem.p), effort);
   }
   outcome.centres = state.centres;
   outcome.objective = medianCost(problem, state.centres);

@@ -1,5 +1,7 @@
 #include "pmedian/search_effort.h"
 
+#include <algorithm>
+
 double elapsedSeconds(const SearchEffort& effort) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() -
                                        effort.start)
@@ -13,3 +15,7 @@ bool effortLeft(const SearchEffort& effort) {
 }
 
 void markBest(SearchEffort& effort) { effort.secondsAtBest = elapsedSeconds(effort); }
+
+std::int64_t staleRoundLimit(int p) {
+  return std::max<std::int64_t>(2000, std::int64_t{40} * p);
+}

@@ -24,3 +24,7 @@ bool effortLeft(const SearchEffort& effort);
 
 // Notes the present time as that of the best solution.
 void markBest(SearchEffort& effort);
+
+// Rounds without improvement after which a full search gives up: grows with
+// p, with a floor for small p.
+std::int64_t staleRoundLimit(int p);
