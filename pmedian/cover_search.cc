@@ -9,6 +9,30 @@ namespace {
 // Perturbation sizes go from 1 to this (or fewer when p or n - p is small).
 constexpr int kLargestShake = 20;
 
+// A closed candidate that covers a random uncovered vertex: when p centres
+// nearly cover everything, a uniformly random candidate almost never helps,
+// while this one always brings some demand in. Falls back to any closed
+// candidate once nothing is left uncovered.
+int enteringCentre(const CoverModel& model, const CoverState& state,
+                   std::vector<int>& uncovered, RandomStream& random) {
+  while (!uncovered.empty()) {
+    int k = nextBelow(random, static_cast<int>(uncovered.size()));
+    int j = uncovered[k];
+    if (state.count[j] == 0) {
+      int first = model.byStart[j];
+      int size = model.byStart[j + 1] - first;
+      if (size > 0) return model.byList[first + nextBelow(random, size)];
+    }
+    uncovered[k] = uncovered.back();
+    uncovered.pop_back();
+  }
+  int in;
+  do {
+    in = nextBelow(random, model.n);
+  } while (state.position[in] >= 0);
+  return in;
+}
+
 }  // namespace
 
 void restoreCover(const CoverModel& model, CoverState& state,
@@ -164,16 +188,18 @@ void searchCover(const CoverModel& model, CoverState& state,
   double bestCovered = state.covered;
   std::int64_t stale = 0;
   int k = 1;
+  std::vector<int> uncovered;
   while (effortLeft(effort) && stale < staleRounds &&
          bestCovered < target - tolerance) {
     ++effort.rounds;
     ++stale;
+    uncovered.clear();
+    for (int j = 0; j < n; ++j)
+      if (state.count[j] == 0 && model.weight[j] > 0) uncovered.push_back(j);
+    effort.work += n;
     for (int step = 0; step < k; ++step) {
       int out = state.centres[nextBelow(random, p)];
-      int in;
-      do {
-        in = nextBelow(random, n);
-      } while (state.position[in] >= 0);
+      int in = enteringCentre(model, state, uncovered, random);
       openCover(model, state, in);
       closeCover(model, state, out);
     }
