@@ -8,3 +8,15 @@ void closeShortestPaths(int n);
 // The plain triple loop on any matrix; the reference for the result of
 // closeShortestPaths, bit for bit.
 void closeShortestPathsPlain(float** cost, int n);
+
+// How closeShortestPathsTuned runs: worker threads (0 picks from the machine
+// and the size) and whether vector instructions wider than the x86-64
+// baseline may be used when the processor has them.
+struct CompletionSettings {
+  int threads = 0;
+  bool wideVectors = true;
+};
+
+// The completion behind closeShortestPaths on any matrix, with explicit
+// settings (tests and benchmarks); every setting gives the plain result.
+void closeShortestPathsTuned(float** cost, int n, CompletionSettings settings);
