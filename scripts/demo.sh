@@ -5,7 +5,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
 cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$root/build" -j2 --target mclp $(grep -q pmedian_solver "$root/pmedian/CMakeLists.txt" 2>/dev/null && echo pmedian_solver)
+cmake --build "$root/build" -j2 --target mclp pmedian_solver
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cp "$root/examples/"*.txt "$work/"
