@@ -8,6 +8,12 @@ namespace {
 
 // Perturbation sizes go from 1 to this (or fewer when p or n - p is small).
 constexpr int kLargestShake = 20;
+constexpr int kStallFloor = 100;
+// Tabu tenures, drawn from [t, 2t) for a closed centre and [t, 2t] for an
+// opened one.
+constexpr int kClosedTenure = 20;
+constexpr int kOpenedTenure = 2;
+constexpr int kStallPerCentre = 2;
 
 // A closed candidate that covers a random uncovered vertex: when p centres
 // nearly cover everything, a uniformly random candidate almost never helps,
@@ -125,21 +131,28 @@ void greedyCover(const CoverModel& model, CoverState& state,
 }
 
 CoverSwap bestCoverSwap(const CoverModel& model, const CoverState& state,
-                        SearchEffort& effort) {
+                        SearchEffort& effort, const CoverTabu* tabu) {
   CoverSwap best;
   if (state.centres.empty()) return best;
+  auto barred = [&](int i) { return tabu && tabu->until[i] > tabu->now; };
   // Closing an open centre r while opening a loses loss[r], except the
   // vertices that r alone covers and a covers too: extra[r] sums those for
   // the current a. Any r that a touches nothing of is no better than the
-  // centre of smallest loss, so only touched centres and that one are tried.
-  int cheapest = state.centres[0];
-  for (int r : state.centres)
-    if (state.loss[r] < state.loss[cheapest] ||
-        (state.loss[r] == state.loss[cheapest] && r < cheapest))
-      cheapest = r;
+  // centre of smallest loss, so only touched centres and that one (the
+  // cheapest allowed one, and the cheapest of all for aspiration) are tried.
+  int cheapest = -1, cheapestAllowed = -1;
+  for (int r : state.centres) {
+    auto cheaper = [&](int than) {
+      return than < 0 || state.loss[r] < state.loss[than] ||
+             (state.loss[r] == state.loss[than] && r < than);
+    };
+    if (cheaper(cheapest)) cheapest = r;
+    if (!barred(r) && cheaper(cheapestAllowed)) cheapestAllowed = r;
+  }
   static thread_local std::vector<double> extra;
   static thread_local std::vector<int> touched;
   extra.assign(model.n, 0.0);
+  int ties = 0;
   for (int a = 0; a < model.n; ++a) {
     if (state.position[a] >= 0) continue;
     touched.clear();
@@ -152,13 +165,27 @@ CoverSwap bestCoverSwap(const CoverModel& model, const CoverState& state,
     }
     effort.work += model.coverStart[a + 1] - model.coverStart[a] + 1;
     double base = state.gain[a];
-    double delta = base - state.loss[cheapest] + extra[cheapest];
-    if (best.in < 0 || delta > best.delta) best = {a, cheapest, delta};
-    for (int r : touched) {
+    bool aBarred = barred(a);
+    auto consider = [&](int r) {
       double d = base - state.loss[r] + extra[r];
-      if (d > best.delta) best = {a, r, d};
+      if (best.in >= 0 && d < best.delta) return;
+      if ((aBarred || barred(r)) && state.covered + d <= tabu->aspiration) return;
+      if (best.in >= 0 && d == best.delta) {
+        // Reservoir choice among equals: each kept with equal chance.
+        if (!tabu || !tabu->random || (best.in == a && best.out == r)) return;
+        if (nextBelow(*tabu->random, ++ties) != 0) return;
+      } else {
+        ties = 1;
+      }
+      best = {a, r, d};
+    };
+    if (cheapestAllowed >= 0) consider(cheapestAllowed);
+    consider(cheapest);
+    for (int r : touched) {
+      consider(r);
       extra[r] = 0;
     }
+    if (cheapestAllowed >= 0) extra[cheapestAllowed] = 0;
     extra[cheapest] = 0;
   }
   return best;
@@ -183,16 +210,52 @@ void searchCover(const CoverModel& model, CoverState& state,
   if (p >= n || state.centres.empty()) return;
   double tolerance = coverTolerance(model);
   int largest = std::min({kLargestShake, p, n - p});
+  // A tabu walk gives up after this many moves without a better solution.
+  int stallLimit = std::max(kStallFloor, kStallPerCentre * p);
   RandomStream random = randomStream(seed);
   std::vector<int> best = state.centres;
   double bestCovered = state.covered;
+  CoverTabu tabu;
+  tabu.until.assign(n, 0);
+  tabu.random = &random;
   std::int64_t stale = 0;
+  int stall = 0;
   int k = 1;
   std::vector<int> uncovered;
   while (effortLeft(effort) && stale < staleRounds &&
          bestCovered < target - tolerance) {
+    tabu.aspiration = bestCovered + tolerance;
+    CoverSwap swap = bestCoverSwap(model, state, effort, &tabu);
+    if (swap.in >= 0) {
+      openCover(model, state, swap.in);
+      closeCover(model, state, swap.out);
+      // A closed centre stays out longer than an opened one stays in: the
+      // walk must not undo its last step, yet keep freedom among the open.
+      tabu.until[swap.out] =
+          tabu.now + 1 +
+          std::min(n - p - 1, kClosedTenure + nextBelow(random, kClosedTenure));
+      tabu.until[swap.in] =
+          tabu.now + 1 +
+          std::min(p - 1, kOpenedTenure + nextBelow(random, kOpenedTenure + 1));
+      ++tabu.now;
+    }
+    if (state.covered > bestCovered + tolerance) {
+      bestCovered = state.covered;
+      best = state.centres;
+      stale = 0;
+      stall = 0;
+      k = 1;
+      markBest(effort);
+      continue;
+    }
+    if (swap.in >= 0 && ++stall < stallLimit) continue;
+    // Stalled: restart from the best solution, shaken by k swaps that
+    // each bring in some uncovered demand.
     ++effort.rounds;
     ++stale;
+    stall = 0;
+    restoreCover(model, state, best);
+    std::fill(tabu.until.begin(), tabu.until.end(), 0);
     uncovered.clear();
     for (int j = 0; j < n; ++j)
       if (state.count[j] == 0 && model.weight[j] > 0) uncovered.push_back(j);
@@ -203,22 +266,7 @@ void searchCover(const CoverModel& model, CoverState& state,
       openCover(model, state, in);
       closeCover(model, state, out);
     }
-    improveCover(model, state, effort);
-    if (state.covered > bestCovered + tolerance) {
-      bestCovered = state.covered;
-      best = state.centres;
-      stale = 0;
-      k = 1;
-      markBest(effort);
-    } else if (state.covered > bestCovered - tolerance) {
-      // An equal solution elsewhere on the plateau: move there, since most
-      // covering moves tie and the next improvement is often a step away.
-      best = state.centres;
-      k = k % largest + 1;
-    } else {
-      restoreCover(model, state, best);
-      k = k % largest + 1;
-    }
+    k = k % largest + 1;
   }
   restoreCover(model, state, best);
 }

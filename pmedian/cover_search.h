@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "pmedian/cover_model.h"
+#include "pmedian/random_stream.h"
 #include "pmedian/search_effort.h"
 
 // The open centres of a covering solution and the bookkeeping that makes a
@@ -27,6 +28,18 @@ struct CoverSwap {
   double delta = 0;
 };
 
+// Moves a tabu search may not make: a candidate whose `until` lies beyond
+// `now` may not change side (closed stays closed, open stays open), unless
+// the move lifts coverage above `aspiration`.
+// Equal moves are chosen among at random when `random` is given, so that
+// the walk does not circle among the lowest indices on a plateau.
+struct CoverTabu {
+  std::vector<std::int64_t> until;
+  std::int64_t now = 0;
+  double aspiration = 0;
+  RandomStream* random = nullptr;
+};
+
 // Resets `state` to no open centre.
 void startCoverState(const CoverModel& model, CoverState& state);
 
@@ -42,9 +55,10 @@ void greedyCover(const CoverModel& model, CoverState& state,
                  SearchEffort& effort);
 
 // The swap of largest coverage gain (delta may be 0 or negative when no swap
-// improves); in = -1 when there is no closed candidate.
+// improves), among the moves `tabu` allows when given; in = -1 when there is
+// no such move.
 CoverSwap bestCoverSwap(const CoverModel& model, const CoverState& state,
-                        SearchEffort& effort);
+                        SearchEffort& effort, const CoverTabu* tabu = nullptr);
 
 // Moves `state` to the open set `centres`, opening and closing only the
 // difference.
@@ -55,9 +69,11 @@ void restoreCover(const CoverModel& model, CoverState& state,
 void improveCover(const CoverModel& model, CoverState& state,
                   SearchEffort& effort);
 
-// Perturbs and re-improves the state (variable neighbourhood search) until
-// the effort budget is spent, `staleRounds` pass without improvement, or
-// the coverage reaches `target`; leaves the best solution in `state`.
+// Tabu search from `state`, which walks across the plateaus of equal
+// coverage, restarted from a perturbed best solution whenever it stalls;
+// ends when the effort budget is spent, `staleRounds` restarts pass without
+// improvement, or the coverage reaches `target`; leaves the best solution in
+// `state`.
 void searchCover(const CoverModel& model, CoverState& state,
                  std::uint64_t seed, double target, std::int64_t staleRounds,
                  SearchEffort& effort);

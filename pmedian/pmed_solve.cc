@@ -14,9 +14,11 @@ namespace {
 
 // Subgradient steps of the covering bound; each walks the cover lists once.
 constexpr int kCoverBoundSteps = 600;
-// The first search runs this fraction of the full stale-round limit before
-// the node-limited branch and cut probe, which gets these limits.
-constexpr int kProbeShare = 10;
+// Restarts without improvement that end the covering search: the first,
+// short one before the node-limited branch and cut probe, and the full one
+// after it (which the work budget usually ends first on large problems).
+constexpr int kProbeRestarts = 5;
+constexpr int kCoverStaleRestarts = 2000;
 constexpr int kProbeNodes = 200;
 constexpr double kProbeSeconds = 10;
 // The p-median bound walks the whole matrix each step: the step count
@@ -63,12 +65,11 @@ SolveOutcome solveCovering(const CoverModel& model, const SolveOptions& options,
     auto open = [&] { return state.covered < upper - tolerance; };
     auto seed = static_cast<std::uint64_t>(options.seed);
     effort.budget += effort.work;
-    std::int64_t staleRounds = staleRoundLimit(model.p);
     // A short search first, then a short branch and cut bounded by nodes,
     // which proves many problems at once and stays repeatable; only a gap
     // still open after it earns the full search and the timed phase.
     if (open()) {
-      searchCover(model, state, seed, upper, staleRounds / kProbeShare, effort);
+      searchCover(model, state, seed, upper, kProbeRestarts, effort);
     }
     if (open() && options.exactSeconds > 0) {
       ExactResult probe =
@@ -81,7 +82,8 @@ SolveOutcome solveCovering(const CoverModel& model, const SolveOptions& options,
         markBest(effort);
       }
     }
-    if (open()) searchCover(model, state, seed + 1, upper, staleRounds, effort);
+    if (open())
+      searchCover(model, state, seed + 1, upper, kCoverStaleRestarts, effort);
     centres = state.centres;
     covered = model.totalWeight - uncoveredDemand(model, centres);
     upper = std::max(upper, covered);

@@ -133,6 +133,53 @@ TEST(CoverSearchTest, BestSwapIsExactAndMaximal) {
   }
 }
 
+// Under a tabu list, the chosen swap is allowed or beats the aspiration
+// level, and no allowed swap does better.
+TEST(CoverSearchTest, TabuSwapIsBestAllowed) {
+  for (std::uint64_t seed = 1; seed <= 20; ++seed) {
+    PmedProblem problem = randomProblem(25, 2 + static_cast<int>(seed % 5), true, 0.2, seed);
+    CoverModel model;
+    ASSERT_TRUE(buildCoverModel(problem, model));
+    CoverState state;
+    SearchEffort effort;
+    greedyCover(model, state, effort);
+    RandomStream random = randomStream(seed);
+    CoverTabu tabu;
+    tabu.now = 10;
+    tabu.until.assign(model.n, 0);
+    for (int i = 0; i < model.n; ++i)
+      if (nextBelow(random, 3) == 0) tabu.until[i] = 11;
+    // Aspiration at the present coverage in half the cases, out of reach
+    // in the others.
+    tabu.aspiration = seed % 2 ? state.covered : model.totalWeight;
+    tabu.random = &random;
+    CoverSwap swap = bestCoverSwap(model, state, effort, &tabu);
+    double before = uncoveredDemand(model, state.centres);
+    auto allowed = [&](int in, int out, double delta) {
+      return (tabu.until[in] <= tabu.now && tabu.until[out] <= tabu.now) ||
+             state.covered + delta > tabu.aspiration;
+    };
+    double bestAllowed = -INFINITY;
+    for (int in = 0; in < model.n; ++in) {
+      if (state.position[in] >= 0) continue;
+      for (int out : state.centres) {
+        double delta = before - uncoveredDemand(model, swapped(state.centres, in, out));
+        if (allowed(in, out, delta)) bestAllowed = std::max(bestAllowed, delta);
+      }
+    }
+    if (bestAllowed == -INFINITY) {
+      EXPECT_LT(swap.in, 0) << seed;
+      continue;
+    }
+    ASSERT_GE(swap.in, 0) << seed;
+    EXPECT_NEAR(swap.delta,
+                before - uncoveredDemand(model, swapped(state.centres, swap.in, swap.out)),
+                1e-9);
+    EXPECT_TRUE(allowed(swap.in, swap.out, swap.delta)) << seed;
+    EXPECT_NEAR(swap.delta, bestAllowed, 1e-9) << seed;
+  }
+}
+
 TEST(CoverSearchTest, NotCoveringWhenColumnHasTwoValues) {
   PmedProblem problem = randomProblem(10, 2, false, 0, 1);
   CoverModel model;
