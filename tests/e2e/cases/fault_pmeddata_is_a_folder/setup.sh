@@ -1,0 +1,1 @@
+mkdir -p pmeddata.dat/x
