@@ -4,6 +4,7 @@
 #include <atomic>
 #include <barrier>
 #include <cmath>
+#include <cstdint>
 #include <thread>
 #include <vector>
 
@@ -65,71 +66,107 @@ void closeShortestPathsPlain(float** cost, int n) {
 // i only through UNREACHABLE. The bound is the matrix's own largest entry,
 // not UNREACHABLE, because edges longer than UNREACHABLE can be given.
 
+// Several intermediates per sweep. The passes are bound by memory: every
+// intermediate reads and writes the whole matrix. A block of consecutive
+// intermediates i0 … i0+B-1 is done in one sweep per row, which still hands
+// every entry the operands the plain loop would:
+//  - first the block's own rows go through the block's steps one by one, as
+//    in the plain loop, and the row of each intermediate is copied at the
+//    start of its step, when it is what the other rows read during it;
+//  - then each other row j, for steps s = 0 … B-1 in order, needs cost[j][i]
+//    as it is after step s - 1: these few entries are brought forward first
+//    with the same operations, then every entry of the row takes the B steps
+//    in order, reading the copies. Row j needs only itself and the copies,
+//    so the rows can again be shared out between threads.
+// The copies are B rows, not a second matrix.
+
 namespace {
 
-using RelaxRow = bool (*)(float* row, const float* via, float through, int n);
+// Takes row through `steps` intermediates in order: for each step s, row[k]
+// becomes min(row[k], through[s] + via[s][k]). True when some entry
+// decreased.
+using RelaxRow = bool (*)(float* row, const float* const* via,
+                          const float* through, int steps, int n);
 
-// Relaxes row[k] through the intermediate, one entry at a time, from `begin`;
-// true when some entry decreased.
-bool relaxTail(float* row, const float* via, float through, int begin, int n) {
+bool relaxTail(float* row, const float* const* via, const float* through,
+               int steps, int begin, int n) {
   bool changed = false;
   for (int k = begin; k < n; ++k) {
-    float sum = through + via[k];
-    if (sum < row[k]) {
-      row[k] = sum;
-      changed = true;
+    float value = row[k];
+    for (int s = 0; s < steps; ++s) {
+      float sum = through[s] + via[s][k];
+      if (sum < value) {
+        value = sum;
+        changed = true;
+      }
     }
+    row[k] = value;
   }
   return changed;
 }
 
+// The most intermediates one sweep takes; larger requests are cut to it.
+constexpr int kMaxSteps = 64;
+
 #if MCLP_X86_64
 
-// Four entries per step with the baseline SSE2 instructions. minps returns
+// Four entries at a time with the baseline SSE2 instructions. minps returns
 // its second operand unless the first is smaller, which is the plain loop's
 // keep-unless-below rule.
-bool relaxRowSse2(float* row, const float* via, float through, int n) {
-  __m128 t = _mm_set1_ps(through);
+bool relaxRowSse2(float* row, const float* const* via, const float* through,
+                  int steps, int n) {
+  __m128 t[kMaxSteps];
+  for (int s = 0; s < steps; ++s) t[s] = _mm_set1_ps(through[s]);
   __m128 lowered = _mm_setzero_ps();
   int k = 0;
   for (; k + 4 <= n; k += 4) {
-    __m128 sum = _mm_add_ps(t, _mm_loadu_ps(via + k));
     __m128 old = _mm_loadu_ps(row + k);
-    __m128 below = _mm_cmplt_ps(sum, old);
+    __m128 value = old;
+    for (int s = 0; s < steps; ++s)
+      value = _mm_min_ps(_mm_add_ps(t[s], _mm_loadu_ps(via[s] + k)), value);
+    // Values only go down, so some step lowered an entry exactly when it
+    // ends below where it started; one compare instead of one per step.
+    __m128 below = _mm_cmplt_ps(value, old);
     // Rows settle quickly; leaving unchanged memory alone saves the writes.
     if (_mm_movemask_ps(below)) {
-      _mm_storeu_ps(row + k, _mm_min_ps(sum, old));
+      _mm_storeu_ps(row + k, value);
       lowered = _mm_or_ps(lowered, below);
     }
   }
   bool changed = _mm_movemask_ps(lowered) != 0;
-  return relaxTail(row, via, through, k, n) || changed;
+  return relaxTail(row, via, through, steps, k, n) || changed;
 }
 
-// Eight entries per step; chosen at run time on processors that have AVX2.
+// Eight entries at a time; chosen at run time on processors that have AVX2.
 __attribute__((target("avx2"))) bool relaxRowAvx2(float* row,
-                                                  const float* via,
-                                                  float through, int n) {
-  __m256 t = _mm256_set1_ps(through);
+                                                  const float* const* via,
+                                                  const float* through,
+                                                  int steps, int n) {
+  __m256 t[kMaxSteps];
+  for (int s = 0; s < steps; ++s) t[s] = _mm256_set1_ps(through[s]);
   __m256 lowered = _mm256_setzero_ps();
   int k = 0;
   for (; k + 8 <= n; k += 8) {
-    __m256 sum = _mm256_add_ps(t, _mm256_loadu_ps(via + k));
     __m256 old = _mm256_loadu_ps(row + k);
-    __m256 below = _mm256_cmp_ps(sum, old, _CMP_LT_OQ);
+    __m256 value = old;
+    for (int s = 0; s < steps; ++s)
+      value = _mm256_min_ps(_mm256_add_ps(t[s], _mm256_loadu_ps(via[s] + k)),
+                            value);
+    __m256 below = _mm256_cmp_ps(value, old, _CMP_LT_OQ);
     if (_mm256_movemask_ps(below)) {
-      _mm256_storeu_ps(row + k, _mm256_min_ps(sum, old));
+      _mm256_storeu_ps(row + k, value);
       lowered = _mm256_or_ps(lowered, below);
     }
   }
   bool changed = _mm256_movemask_ps(lowered) != 0;
-  return relaxTail(row, via, through, k, n) || changed;
+  return relaxTail(row, via, through, steps, k, n) || changed;
 }
 
 #else
 
-bool relaxRowScalar(float* row, const float* via, float through, int n) {
-  return relaxTail(row, via, through, 0, n);
+bool relaxRowScalar(float* row, const float* const* via, const float* through,
+                    int steps, int n) {
+  return relaxTail(row, via, through, steps, 0, n);
 }
 
 #endif
@@ -144,12 +181,15 @@ RelaxRow pickRelaxRow(bool wideVectors) {
 #endif
 }
 
+// Intermediates per sweep: enough to keep the arithmetic busy while a row
+// streams in, few enough that their copies stay in the core's cache.
+constexpr int kDefaultBlock = 16;
 // Below this size a pass is too short for threads to pay for their start and
-// the wait after every intermediate.
+// the wait after every block.
 constexpr int kThreadedFrom = 192;
 // Rows taken at a time by a thread; small enough to even out skipped rows and
 // a core lent to another process.
-constexpr int kRowChunk = 8;
+constexpr int kRowChunk = 4;
 
 int pickThreads(int requested, int n) {
   if (requested > 0) return requested;
@@ -158,45 +198,146 @@ int pickThreads(int requested, int n) {
   return static_cast<int>(std::clamp(cores, 1u, 8u));
 }
 
-// Relaxes rows [begin, end) through intermediate i; true when some entry
-// decreased.
-bool relaxRows(float** cost, int n, int i, int begin, int end, float bound,
-               RelaxRow relax) {
-  const float* via = cost[i];
-  bool changed = false;
-  for (int j = begin; j < end; ++j) {
-    float through = cost[j][i];
-    if (j == i || through >= bound) continue;
-    if (relax(cost[j], via, through, n)) changed = true;
+// When each row last had an entry lowered, as a step count: pass × n + i
+// for intermediate i. Kept across passes to leave out steps that provably
+// lower nothing (see stepIsSettled).
+using LoweredAt = std::vector<int64_t>;
+
+// One pass over the matrix, block by block.
+class Pass {
+ public:
+  Pass(float** cost, int n, float bound, RelaxRow relax, int block, int pass,
+       LoweredAt& loweredAt)
+      : cost_(cost),
+        n_(n),
+        bound_(bound),
+        relax_(relax),
+        block_(std::clamp(block, 1, kMaxSteps)),
+        pass_(pass),
+        loweredAt_(loweredAt),
+        copies_(static_cast<std::size_t>(block_) * n) {}
+
+  // Runs the block's own rows through its steps and copies the rows the
+  // others read; one thread, between the sweeps.
+  void startBlock(int first) {
+    first_ = first;
+    steps_ = std::min(block_, n_ - first);
+    for (int s = 0; s < steps_; ++s) {
+      int i = first + s;
+      float* copy = copies_.data() + static_cast<std::size_t>(s) * n_;
+      std::copy(cost_[i], cost_[i] + n_, copy);
+      via_[s] = copy;
+      for (int r = first; r < first + steps_; ++r) {
+        float through = cost_[r][i];
+        if (r == i || through >= bound_ || stepIsSettled(r, i)) continue;
+        if (relax_(cost_[r], &via_[s], &through, 1, n_)) {
+          loweredAt_[r] = stepCount(i);
+          changed_ = true;
+        }
+      }
+    }
   }
-  return changed;
-}
 
-bool passOnOneThread(float** cost, int n, float bound, RelaxRow relax) {
+  // Takes rows [begin, end) outside the block through its steps; true when
+  // some entry decreased.
+  bool sweepRows(int begin, int end) const {
+    bool changed = false;
+    for (int j = begin; j < end; ++j) {
+      if (j >= first_ && j < first_ + steps_) continue;
+      float* row = cost_[j];
+      float through[kMaxSteps];
+      const float* via[kMaxSteps];
+      int active = 0;
+      for (int s = 0; s < steps_; ++s) {
+        int i = first_ + s;
+        // cost[j][i] as steps 0 … s-1 leave it.
+        float value = row[i];
+        for (int e = 0; e < active; ++e) {
+          float sum = through[e] + via[e][i];
+          if (sum < value) value = sum;
+        }
+        // Steps whose entry is at the bound lower nothing and are left out,
+        // as are settled ones whose entry this block has not lowered.
+        if (value >= bound_) continue;
+        if (value == row[i] && stepIsSettled(j, i)) continue;
+        through[active] = value;
+        via[active] = via_[s];
+        ++active;
+      }
+      if (active > 0 && relax_(row, via, through, active, n_)) {
+        // The last step of the block stands for whichever step lowered the
+        // row: later than the truth, which only leaves out fewer steps.
+        loweredAt_[j] = stepCount(first_ + steps_ - 1);
+        changed = true;
+      }
+    }
+    return changed;
+  }
+
+  int n() const { return n_; }
+  int block() const { return block_; }
+  bool changed() const { return changed_; }
+
+ private:
+  int64_t stepCount(int i) const {
+    return static_cast<int64_t>(pass_) * n_ + i;
+  }
+
+  // True when step i cannot lower row j in this pass: the same step of the
+  // previous pass left every cost[j][k] at most cost[j][i] + cost[i][k], and
+  // since then neither row j (so neither cost[j][i]) nor row i has had an
+  // entry lowered. Entries only decrease, so the sums are the same and the
+  // entries no larger. A row lowered at that very step is still settled.
+  bool stepIsSettled(int j, int i) const {
+    if (pass_ == 0) return false;
+    int64_t previous = stepCount(i) - n_;
+    return loweredAt_[j] <= previous && loweredAt_[i] <= previous;
+  }
+
+  float** cost_;
+  int n_;
+  float bound_;
+  RelaxRow relax_;
+  int block_;
+  int pass_;
+  LoweredAt& loweredAt_;
+  std::vector<float> copies_;
+  const float* via_[kMaxSteps] = {};
+  int first_ = 0;
+  int steps_ = 0;
+  bool changed_ = false;
+};
+
+bool passOnOneThread(Pass& pass) {
   bool changed = false;
-  for (int i = 0; i < n; ++i)
-    if (relaxRows(cost, n, i, 0, n, bound, relax)) changed = true;
-  return changed;
+  for (int first = 0; first < pass.n(); first += pass.block()) {
+    pass.startBlock(first);
+    if (pass.sweepRows(0, pass.n())) changed = true;
+  }
+  return changed || pass.changed();
 }
 
-// One pass with the rows of each intermediate shared out in chunks; all
-// threads meet after every intermediate, because the next one reads rows
-// the others may still be writing.
-bool passOnThreads(float** cost, int n, float bound, RelaxRow relax,
-                   int threads) {
+// The rows of each block are shared out in chunks; the threads meet after
+// every block, and the last to arrive starts the next one.
+bool passOnThreads(Pass& pass, int threads) {
+  int n = pass.n();
   std::atomic<int> nextRow{0};
   std::atomic<bool> changed{false};
-  std::barrier meet(threads, [&nextRow]() noexcept {
+  int first = 0;
+  pass.startBlock(first);
+  std::barrier meet(threads, [&]() noexcept {
+    first += pass.block();
+    if (first < n) pass.startBlock(first);
     nextRow.store(0, std::memory_order_relaxed);
   });
   auto work = [&]() {
     bool lowered = false;
-    for (int i = 0; i < n; ++i) {
+    for (int block = 0; block < n; block += pass.block()) {
       for (;;) {
         int begin = nextRow.fetch_add(kRowChunk, std::memory_order_relaxed);
         if (begin >= n) break;
-        int end = std::min(n, begin + kRowChunk);
-        if (relaxRows(cost, n, i, begin, end, bound, relax)) lowered = true;
+        if (pass.sweepRows(begin, std::min(n, begin + kRowChunk)))
+          lowered = true;
       }
       meet.arrive_and_wait();
     }
@@ -206,7 +347,7 @@ bool passOnThreads(float** cost, int n, float bound, RelaxRow relax,
   for (int t = 1; t < threads; ++t) helpers.emplace_back(work);
   work();
   for (std::thread& helper : helpers) helper.join();
-  return changed.load(std::memory_order_relaxed);
+  return changed.load(std::memory_order_relaxed) || pass.changed();
 }
 
 // The largest entry, and whether every entry is a whole number.
@@ -253,13 +394,15 @@ bool onePassIsFinal(const MatrixScan& scan) {
 void closeShortestPathsTuned(float** cost, int n, CompletionSettings settings) {
   RelaxRow relax = pickRelaxRow(settings.wideVectors);
   int threads = std::min(pickThreads(settings.threads, n), std::max(n, 1));
+  int block = settings.block > 0 ? settings.block : kDefaultBlock;
   MatrixScan scan = scanMatrix(cost, n);
   bool finalAfterOne = onePassIsFinal(scan);
   float bound = scan.largest;
-  for (;;) {
-    bool changed = threads > 1
-                       ? passOnThreads(cost, n, bound, relax, threads)
-                       : passOnOneThread(cost, n, bound, relax);
+  LoweredAt loweredAt(n, -1);
+  for (int number = 0;; ++number) {
+    Pass pass(cost, n, bound, relax, block, number, loweredAt);
+    bool changed = threads > 1 ? passOnThreads(pass, threads)
+                               : passOnOneThread(pass);
     if (!changed || finalAfterOne) return;
     // The largest entry can only have dropped; a tighter bound skips more.
     bound = scanMatrix(cost, n).largest;

@@ -10,11 +10,13 @@ void closeShortestPaths(int n);
 void closeShortestPathsPlain(float** cost, int n);
 
 // How closeShortestPathsTuned runs: worker threads (0 picks from the machine
-// and the size) and whether vector instructions wider than the x86-64
-// baseline may be used when the processor has them.
+// and the size), whether vector instructions wider than the x86-64 baseline
+// may be used when the processor has them, and intermediates per sweep over
+// the matrix (0 picks, at most 64).
 struct CompletionSettings {
   int threads = 0;
   bool wideVectors = true;
+  int block = 0;
 };
 
 // The completion behind closeShortestPaths on any matrix, with explicit

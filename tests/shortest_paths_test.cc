@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <random>
 #include <vector>
@@ -63,7 +64,7 @@ void expectSameAsPlain(CompletionSettings settings) {
   closeShortestPathsTuned(record.cost, record.vertices, settings);
   EXPECT_EQ(firstDifferentRow(plain), -1)
       << "n " << record.vertices << ", threads " << settings.threads
-      << ", wide " << settings.wideVectors;
+      << ", wide " << settings.wideVectors << ", block " << settings.block;
 }
 
 enum class Lengths {
@@ -71,6 +72,7 @@ enum class Lengths {
   Fractional,         // 0.001 … 100: rounding, passes until nothing lowers
   BeyondUnreachable,  // mixed with lengths up to 3,000,000
   BeyondExact,        // whole numbers up to 2^25, where sums round
+  Spread,             // 2^-12 … 2^19: sums round a lot, many passes
   Sparse,             // few edges, isolated vertices
 };
 
@@ -83,6 +85,7 @@ std::vector<Edge> randomEdges(int n, Lengths kind, std::mt19937& random) {
   std::uniform_real_distribution<float> fraction(0.001f, 100.0f);
   std::uniform_int_distribution<int> huge(900000, 3000000);
   std::uniform_int_distribution<int> beyond(1, 1 << 25);
+  std::uniform_real_distribution<float> exponent(-12.0f, 19.0f);
   int count = kind == Lengths::Sparse ? n / 3 : 4 * n;
   for (int e = 0; e < count; ++e) {
     // Self-loops and repeated pairs come out of the draw on their own at
@@ -105,6 +108,9 @@ std::vector<Edge> randomEdges(int n, Lengths kind, std::mt19937& random) {
       case Lengths::BeyondExact:
         length =
             static_cast<float>(e % 4 == 0 ? whole(random) : beyond(random));
+        break;
+      case Lengths::Spread:
+        length = std::exp2(exponent(random)) * fraction(random) * 0.01f;
         break;
     }
     if (e % 23 == 0)
@@ -164,7 +170,7 @@ TEST_F(ShortestPathsTest, RoundingWithoutDecreaseEnds) {
   for (int threads : {1, 2}) {
     setUpRecord(3, {{0, 1, 1.0f}, {1, 2, 1e-7f}, {0, 2, direct}});
     ASSERT_LT(1.0 + static_cast<double>(1e-7f), static_cast<double>(direct));
-    expectSameAsPlain({threads, true});
+    expectSameAsPlain({threads, true, 0});
     EXPECT_EQ(record.cost[0][2], direct);
   }
 }
@@ -193,7 +199,7 @@ TEST_F(ShortestPathsTest, WholeLengthsBeyondExactRangeNeedMorePasses) {
     for (int j = 0; j < 5; ++j)
       for (int k = 0; k < 5; ++k)
         record.cost[j][k] = given[j][k];
-    expectSameAsPlain({threads, true});
+    expectSameAsPlain({threads, true, 0});
     EXPECT_EQ(record.cost[0][4], 19284494.0f);
   }
 }
@@ -206,20 +212,29 @@ TEST_F(ShortestPathsTest, EmptyAndSingleVertex) {
   EXPECT_EQ(record.cost[0][0], 4.0f);
 }
 
-// Sizes on both sides of the vector widths (4, 8) and of the rows a thread
-// takes at a time, with one to three threads and both vector widths.
+// Sizes on both sides of the vector widths (4, 8), of the rows a thread takes
+// at a time and of the blocks of intermediates, with one to three threads,
+// both vector widths and several block sizes.
 TEST_F(ShortestPathsTest, MatchesPlainLoopBitForBit) {
   std::mt19937 random(20240611);
   for (Lengths kind :
        {Lengths::Whole, Lengths::Fractional, Lengths::BeyondUnreachable,
-        Lengths::BeyondExact, Lengths::Sparse}) {
+        Lengths::BeyondExact, Lengths::Spread, Lengths::Sparse}) {
     for (int n : {0, 1, 2, 3, 4, 5, 7, 8, 9, 15, 16, 17, 24, 33, 64, 100}) {
       std::vector<Edge> edges = randomEdges(n, kind, random);
+      setUpRecord(n, edges);
+      Matrix plain = copyOfRecord();
+      closeShortestPathsPlain(plain.pointers.data(), n);
       for (int threads : {1, 2, 3}) {
         for (bool wide : {false, true}) {
-          setUpRecord(n, edges);
-          SCOPED_TRACE(static_cast<int>(kind));
-          expectSameAsPlain({threads, wide});
+          for (int block : {1, 3, 0, 64}) {
+            setUpRecord(n, edges);
+            closeShortestPathsTuned(record.cost, n, {threads, wide, block});
+            EXPECT_EQ(firstDifferentRow(plain), -1)
+                << "lengths " << static_cast<int>(kind) << ", n " << n
+                << ", threads " << threads << ", wide " << wide << ", block "
+                << block;
+          }
         }
       }
     }
@@ -229,7 +244,7 @@ TEST_F(ShortestPathsTest, MatchesPlainLoopBitForBit) {
 // Large enough for the default settings to use every core.
 TEST_F(ShortestPathsTest, DefaultSettingsMatchPlainLoop) {
   std::mt19937 random(7);
-  for (Lengths kind : {Lengths::Whole, Lengths::Fractional}) {
+  for (Lengths kind : {Lengths::Whole, Lengths::Fractional, Lengths::Spread}) {
     setUpRecord(300, randomEdges(300, kind, random));
     Matrix plain = copyOfRecord();
     closeShortestPathsPlain(plain.pointers.data(), 300);
