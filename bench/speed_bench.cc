@@ -62,7 +62,8 @@ std::string processorModel() {
   while (std::getline(info, line)) {
     if (line.rfind("model name", 0) == 0) {
       std::size_t colon = line.find(':');
-      if (colon != std::string::npos) return line.substr(colon + 2);
+      if (colon != std::string::npos)
+        return line.substr(colon + 2);
     }
   }
   return "unknown";
@@ -73,7 +74,8 @@ std::string processorModel() {
 std::string programDirectory() {
   char path[4096];
   ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-  if (length <= 0) return ".";
+  if (length <= 0)
+    return ".";
   std::string exe(path, static_cast<std::size_t>(length));
   return exe.substr(0, exe.rfind('/'));
 }
@@ -84,8 +86,7 @@ struct TempDir {
   std::string path;
   TempDir() {
     std::string pattern =
-        (std::filesystem::temp_directory_path() / "mclp_bench_XXXXXX")
-            .string();
+        (std::filesystem::temp_directory_path() / "mclp_bench_XXXXXX").string();
     if (!mkdtemp(pattern.data())) {
       std::perror("mkdtemp");
       std::exit(1);
@@ -144,7 +145,8 @@ std::vector<Edge> randomGraph(int n, bool fractional, uint32_t seed) {
   while (static_cast<int>(edges.size()) < 5 * n) {
     int a = vertex(random);
     int b = vertex(random);
-    if (a != b) edges.push_back({a, b, length()});
+    if (a != b)
+      edges.push_back({a, b, length()});
   }
   return edges;
 }
@@ -172,7 +174,8 @@ MatrixCopy copyOfRecord() {
   int n = record.vertices;
   for (int j = 0; j < n; ++j)
     m.rows.emplace_back(record.cost[j], record.cost[j] + n);
-  for (auto& row : m.rows) m.pointers.push_back(row.data());
+  for (auto& row : m.rows)
+    m.pointers.push_back(row.data());
   return m;
 }
 
@@ -216,7 +219,8 @@ void benchCompletion(int n, bool fractional, bool plainInFull) {
   double onePass = 0.0;
   if (plainInFull) {
     MatrixCopy plain = input;
-    for (int j = 0; j < n; ++j) plain.pointers[j] = plain.rows[j].data();
+    for (int j = 0; j < n; ++j)
+      plain.pointers[j] = plain.rows[j].data();
     start = Clock::now();
     closeShortestPathsPlain(plain.pointers.data(), n);
     reference = secondsSince(start);
@@ -229,13 +233,15 @@ void benchCompletion(int n, bool fractional, bool plainInFull) {
   closeShortestPathsPlain(settled.pointers.data(), n);
   onePass = secondsSince(start);
   bool fixedPoint = sameAsRecord(settled);
-  if (!plainInFull) reference = 2.0 * onePass;
-  std::printf("  %5d  %-10s  %8.3f%s  %8.4f  %8.4f  %6.1f  %6.1f  %-9s  %.3f%s\n",
-              n, lengths, reference, plainInFull ? " " : "*", fast, single,
-              reference / fast, reference / single,
-              plainInFull ? (identical ? "yes" : "NO")
-                          : (identical && fixedPoint ? "fixed pt" : "NO"),
-              onePass, fixedPoint ? "" : " (plain pass lowered entries!)");
+  if (!plainInFull)
+    reference = 2.0 * onePass;
+  std::printf(
+      "  %5d  %-10s  %8.3f%s  %8.4f  %8.4f  %6.1f  %6.1f  %-9s  %.3f%s\n", n,
+      lengths, reference, plainInFull ? " " : "*", fast, single,
+      reference / fast, reference / single,
+      plainInFull ? (identical ? "yes" : "NO")
+                  : (identical && fixedPoint ? "fixed pt" : "NO"),
+      onePass, fixedPoint ? "" : " (plain pass lowered entries!)");
 }
 
 // --- 2. solver files -----------------------------------------------------
@@ -276,7 +282,8 @@ class CloseWatch {
     inotify_add_watch(fd_, folder.c_str(), IN_CLOSE_WRITE);
   }
   ~CloseWatch() {
-    if (watcher_.joinable()) watcher_.join();
+    if (watcher_.joinable())
+      watcher_.join();
     close(fd_);
   }
   void start(Clock::time_point from) {
@@ -284,12 +291,13 @@ class CloseWatch {
       alignas(inotify_event) char buffer[4096];
       for (;;) {
         ssize_t length = read(fd_, buffer, sizeof buffer);
-        if (length <= 0) return;
+        if (length <= 0)
+          return;
         for (char* p = buffer; p < buffer + length;) {
           auto* event = reinterpret_cast<inotify_event*>(p);
           if (event->len && std::strcmp(event->name, "pmeddata.dat") == 0) {
-            seconds_ = std::chrono::duration<double>(Clock::now() - from)
-                           .count();
+            seconds_ =
+                std::chrono::duration<double>(Clock::now() - from).count();
             return;
           }
           p += sizeof(inotify_event) + event->len;
@@ -341,15 +349,16 @@ void benchSolverFiles(int n) {
     return !a.empty() && a == fileBytes(reference.path + "/" + name);
   };
   long long lines = static_cast<long long>(n) * (n - 1);
-  std::printf("  pmeddata.dat (%lld values)   %9.4f  %9.4f  %7.1f  %s\n",
-              lines, printCost, writerCost, printCost / writerCost,
+  std::printf("  pmeddata.dat (%lld values)   %9.4f  %9.4f  %7.1f  %s\n", lines,
+              printCost, writerCost, printCost / writerCost,
               same("pmeddata.dat") ? "yes" : "NO");
   std::printf("  both files                    %9.4f  %9.4f  %7.1f  %s\n",
               printBoth, writerBoth, printBoth / writerBoth,
               same("pmedmtrx.dat") && same("pmeddata.dat") ? "yes" : "NO");
-  std::printf("  (best of %d; the writer's pmeddata.dat time runs until the "
-              "file is closed)\n",
-              kRounds);
+  std::printf(
+      "  (best of %d; the writer's pmeddata.dat time runs until the "
+      "file is closed)\n",
+      kRounds);
 }
 
 // --- 3. the whole run on pmed40 ------------------------------------------
@@ -358,7 +367,8 @@ void benchSolverFiles(int n) {
 // completion can be timed on its own.
 bool loadEdgeList(const std::string& path) {
   std::FILE* in = std::fopen(path.c_str(), "r");
-  if (!in) return false;
+  if (!in)
+    return false;
   int n = 0, m = 0, p = 0;
   float s = 0;
   bool ok = std::fscanf(in, "%d %d %d %f", &n, &m, &p, &s) == 4;
@@ -369,7 +379,8 @@ bool loadEdgeList(const std::string& path) {
     edges.push_back({e.a - 1, e.b - 1, e.length});
   }
   std::fclose(in);
-  if (!ok) return false;
+  if (!ok)
+    return false;
   loadRecord(n, edges);
   record.arestas = m;
   record.facilidades = p;
@@ -415,7 +426,8 @@ void benchWholeRun(bool runProgram) {
   long long within = 0;
   for (int j = 0; j < n; ++j)
     for (int k = 0; k < n; ++k)
-      if (j != k && record.cost[j][k] <= record.distServico) ++within;
+      if (j != k && record.cost[j][k] <= record.distServico)
+        ++within;
   std::printf("  pmed40: n %d, m %d, p %d, S %s (%.1f %% of pairs within S)\n",
               n, record.arestas, record.facilidades, serviceDistance,
               100.0 * static_cast<double>(within) / (double(n) * (n - 1)));
@@ -423,8 +435,7 @@ void benchWholeRun(bool runProgram) {
   changeDirectory(work.path);
   std::string console = work.path + "/console.txt";
   std::string directory = programDirectory();
-  bool haveSolver =
-      std::filesystem::exists(directory + "/" + kSolverCommand);
+  bool haveSolver = std::filesystem::exists(directory + "/" + kSolverCommand);
   releaseInstance();
   record = InstanceRecord{};
   double stages = 0.0;
@@ -447,33 +458,38 @@ void benchWholeRun(bool runProgram) {
     stage("coverage (evaluateCoverage)", []() { evaluateCoverage(); });
     stage("report (printReport)", []() { printReport(); });
   } else {
-    std::printf("    solver program %s not built beside this benchmark; "
-                "later stages left out\n",
-                kSolverCommand);
+    std::printf(
+        "    solver program %s not built beside this benchmark; "
+        "later stages left out\n",
+        kSolverCommand);
   }
   std::printf("    %-34s %8.4f s\n", "all stages", stages);
   releaseInstance();
   record = InstanceRecord{};
 
-  if (!runProgram) return;
+  if (!runProgram)
+    return;
   std::string program = directory + "/mclp";
   std::fflush(stdout);
   start = Clock::now();
   pid_t child = fork();
   if (child == 0) {
     std::FILE* sink = std::fopen(console.c_str(), "a");
-    if (sink) dup2(fileno(sink), 1);
-    execl(program.c_str(), "mclp", "-b", "pmed40.txt", static_cast<char*>(nullptr));
+    if (sink)
+      dup2(fileno(sink), 1);
+    execl(program.c_str(), "mclp", "-b", "pmed40.txt",
+          static_cast<char*>(nullptr));
     _exit(127);
   }
   int status = 0;
   rusage usage{};
   wait4(child, &status, 0, &usage);
   double whole = secondsSince(start);
-  std::printf("  mclp -b pmed40.txt as a program: %.3f s, exit status %d, "
-              "peak memory %.1f MiB\n",
-              whole, WIFEXITED(status) ? WEXITSTATUS(status) : -1,
-              static_cast<double>(usage.ru_maxrss) / 1024.0);
+  std::printf(
+      "  mclp -b pmed40.txt as a program: %.3f s, exit status %d, "
+      "peak memory %.1f MiB\n",
+      whole, WIFEXITED(status) ? WEXITSTATUS(status) : -1,
+      static_cast<double>(usage.ru_maxrss) / 1024.0);
 }
 
 }  // namespace
@@ -484,20 +500,23 @@ int main(int argc, char** argv) {
               std::thread::hardware_concurrency(), processorModel().c_str(),
               __builtin_cpu_supports("avx2") ? "yes" : "no");
 
-  std::printf("completion (seconds; plain loop and fast completion both "
-              "compiled -O2)\n");
+  std::printf(
+      "completion (seconds; plain loop and fast completion both "
+      "compiled -O2)\n");
   std::printf("  %5s  %-10s  %9s  %8s  %8s  %6s  %6s  %-9s  %s\n", "n",
               "lengths", "plain", "fast", "fast 1t", "ratio", "ratio1t",
               "identical", "one plain pass");
   benchCompletion(300, false, true);
   benchCompletion(900, false, true);
   benchCompletion(900, true, true);
-  if (!quick) benchCompletion(3000, false, false);
-  std::printf("  (fast: default settings, %u threads here; fast 1t: one thread;"
-              " * estimated as\n   2 x one measured plain pass, the passes a "
-              "completion of whole lengths takes;\n   fixed pt: one plain pass "
-              "on the fast result lowers nothing)\n",
-              std::thread::hardware_concurrency());
+  if (!quick)
+    benchCompletion(3000, false, false);
+  std::printf(
+      "  (fast: default settings, %u threads here; fast 1t: one thread;"
+      " * estimated as\n   2 x one measured plain pass, the passes a "
+      "completion of whole lengths takes;\n   fixed pt: one plain pass "
+      "on the fast result lowers nothing)\n",
+      std::thread::hardware_concurrency());
 
   std::printf("\nsolver files at n = 900 (seconds)\n");
   std::printf("  %-29s %9s  %9s  %7s  %s\n", "", "fprintf", "writer", "ratio",

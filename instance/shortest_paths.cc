@@ -31,7 +31,8 @@ void closeShortestPathsPlain(float** cost, int n) {
               static_cast<double>(cost[j][i]) + static_cast<double>(cost[i][k]);
           if (candidate < cost[j][k]) {
             float stored = static_cast<float>(candidate);
-            if (stored < cost[j][k]) changed = true;
+            if (stored < cost[j][k])
+              changed = true;
             cost[j][k] = stored;
           }
         }
@@ -116,7 +117,8 @@ constexpr int kMaxSteps = 64;
 bool relaxRowSse2(float* row, const float* const* via, const float* through,
                   int steps, int n) {
   __m128 t[kMaxSteps];
-  for (int s = 0; s < steps; ++s) t[s] = _mm_set1_ps(through[s]);
+  for (int s = 0; s < steps; ++s)
+    t[s] = _mm_set1_ps(through[s]);
   __m128 lowered = _mm_setzero_ps();
   int k = 0;
   for (; k + 4 <= n; k += 4) {
@@ -143,7 +145,8 @@ __attribute__((target("avx2"))) bool relaxRowAvx2(float* row,
                                                   const float* through,
                                                   int steps, int n) {
   __m256 t[kMaxSteps];
-  for (int s = 0; s < steps; ++s) t[s] = _mm256_set1_ps(through[s]);
+  for (int s = 0; s < steps; ++s)
+    t[s] = _mm256_set1_ps(through[s]);
   __m256 lowered = _mm256_setzero_ps();
   int k = 0;
   for (; k + 8 <= n; k += 8) {
@@ -173,7 +176,8 @@ bool relaxRowScalar(float* row, const float* const* via, const float* through,
 
 RelaxRow pickRelaxRow(bool wideVectors) {
 #if MCLP_X86_64
-  if (wideVectors && __builtin_cpu_supports("avx2")) return relaxRowAvx2;
+  if (wideVectors && __builtin_cpu_supports("avx2"))
+    return relaxRowAvx2;
   return relaxRowSse2;
 #else
   (void)wideVectors;
@@ -192,8 +196,10 @@ constexpr int kThreadedFrom = 192;
 constexpr int kRowChunk = 4;
 
 int pickThreads(int requested, int n) {
-  if (requested > 0) return requested;
-  if (n < kThreadedFrom) return 1;
+  if (requested > 0)
+    return requested;
+  if (n < kThreadedFrom)
+    return 1;
   unsigned cores = std::thread::hardware_concurrency();
   return static_cast<int>(std::clamp(cores, 1u, 8u));
 }
@@ -229,7 +235,8 @@ class Pass {
       via_[s] = copy;
       for (int r = first; r < first + steps_; ++r) {
         float through = cost_[r][i];
-        if (r == i || through >= bound_ || stepIsSettled(r, i)) continue;
+        if (r == i || through >= bound_ || stepIsSettled(r, i))
+          continue;
         if (relax_(cost_[r], &via_[s], &through, 1, n_)) {
           loweredAt_[r] = stepCount(i);
           changed_ = true;
@@ -243,7 +250,8 @@ class Pass {
   bool sweepRows(int begin, int end) const {
     bool changed = false;
     for (int j = begin; j < end; ++j) {
-      if (j >= first_ && j < first_ + steps_) continue;
+      if (j >= first_ && j < first_ + steps_)
+        continue;
       float* row = cost_[j];
       float through[kMaxSteps];
       const float* via[kMaxSteps];
@@ -254,12 +262,15 @@ class Pass {
         float value = row[i];
         for (int e = 0; e < active; ++e) {
           float sum = through[e] + via[e][i];
-          if (sum < value) value = sum;
+          if (sum < value)
+            value = sum;
         }
         // Steps whose entry is at the bound lower nothing and are left out,
         // as are settled ones whose entry this block has not lowered.
-        if (value >= bound_) continue;
-        if (value == row[i] && stepIsSettled(j, i)) continue;
+        if (value >= bound_)
+          continue;
+        if (value == row[i] && stepIsSettled(j, i))
+          continue;
         through[active] = value;
         via[active] = via_[s];
         ++active;
@@ -289,7 +300,8 @@ class Pass {
   // entry lowered. Entries only decrease, so the sums are the same and the
   // entries no larger. A row lowered at that very step is still settled.
   bool stepIsSettled(int j, int i) const {
-    if (pass_ == 0) return false;
+    if (pass_ == 0)
+      return false;
     int64_t previous = stepCount(i) - n_;
     return loweredAt_[j] <= previous && loweredAt_[i] <= previous;
   }
@@ -312,7 +324,8 @@ bool passOnOneThread(Pass& pass) {
   bool changed = false;
   for (int first = 0; first < pass.n(); first += pass.block()) {
     pass.startBlock(first);
-    if (pass.sweepRows(0, pass.n())) changed = true;
+    if (pass.sweepRows(0, pass.n()))
+      changed = true;
   }
   return changed || pass.changed();
 }
@@ -327,7 +340,8 @@ bool passOnThreads(Pass& pass, int threads) {
   pass.startBlock(first);
   std::barrier meet(threads, [&]() noexcept {
     first += pass.block();
-    if (first < n) pass.startBlock(first);
+    if (first < n)
+      pass.startBlock(first);
     nextRow.store(0, std::memory_order_relaxed);
   });
   auto work = [&]() {
@@ -335,18 +349,22 @@ bool passOnThreads(Pass& pass, int threads) {
     for (int block = 0; block < n; block += pass.block()) {
       for (;;) {
         int begin = nextRow.fetch_add(kRowChunk, std::memory_order_relaxed);
-        if (begin >= n) break;
+        if (begin >= n)
+          break;
         if (pass.sweepRows(begin, std::min(n, begin + kRowChunk)))
           lowered = true;
       }
       meet.arrive_and_wait();
     }
-    if (lowered) changed.store(true, std::memory_order_relaxed);
+    if (lowered)
+      changed.store(true, std::memory_order_relaxed);
   };
   std::vector<std::thread> helpers;
-  for (int t = 1; t < threads; ++t) helpers.emplace_back(work);
+  for (int t = 1; t < threads; ++t)
+    helpers.emplace_back(work);
   work();
-  for (std::thread& helper : helpers) helper.join();
+  for (std::thread& helper : helpers)
+    helper.join();
   return changed.load(std::memory_order_relaxed) || pass.changed();
 }
 
@@ -362,7 +380,8 @@ MatrixScan scanMatrix(float** cost, int n) {
     for (int k = 0; k < n; ++k) {
       float value = cost[j][k];
       scan.largest = std::max(scan.largest, value);
-      if (value != std::trunc(value)) scan.integral = false;
+      if (value != std::trunc(value))
+        scan.integral = false;
     }
   }
   return scan;
@@ -401,9 +420,10 @@ void closeShortestPathsTuned(float** cost, int n, CompletionSettings settings) {
   LoweredAt loweredAt(n, -1);
   for (int number = 0;; ++number) {
     Pass pass(cost, n, bound, relax, block, number, loweredAt);
-    bool changed = threads > 1 ? passOnThreads(pass, threads)
-                               : passOnOneThread(pass);
-    if (!changed || finalAfterOne) return;
+    bool changed =
+        threads > 1 ? passOnThreads(pass, threads) : passOnOneThread(pass);
+    if (!changed || finalAfterOne)
+      return;
     // The largest entry can only have dropped; a tighter bound skips more.
     bound = scanMatrix(cost, n).largest;
   }
