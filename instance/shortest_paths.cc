@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <barrier>
 #include <cmath>
 #include <cstdint>
 #include <thread>
@@ -189,7 +188,7 @@ RelaxRow pickRelaxRow(bool wideVectors) {
 // streams in, few enough that their copies stay in the core's cache.
 constexpr int kDefaultBlock = 16;
 // Below this size a pass is too short for threads to pay for their start and
-// the wait after every block.
+// for waiting on each other.
 constexpr int kThreadedFrom = 192;
 // Rows taken at a time by a thread; small enough to even out skipped rows and
 // a core lent to another process.
@@ -206,10 +205,13 @@ int pickThreads(int requested, int n) {
 
 // When each row last had an entry lowered, as a step count: pass × n + i
 // for intermediate i. Kept across passes to leave out steps that provably
-// lower nothing (see stepIsSettled).
-using LoweredAt = std::vector<int64_t>;
+// lower nothing (see stepIsSettled). Atomic because a thread may read the
+// entry of a row that another thread is already taking through the next
+// block; a newer count only leaves out fewer steps.
+using LoweredAt = std::vector<std::atomic<int64_t>>;
 
-// One pass over the matrix, block by block.
+// One pass over the matrix, block by block. Two blocks can be under way at
+// once, so the copies are kept for two.
 class Pass {
  public:
   Pass(float** cost, int n, float bound, RelaxRow relax, int block, int pass,
@@ -220,76 +222,85 @@ class Pass {
         relax_(relax),
         block_(std::clamp(block, 1, kMaxSteps)),
         pass_(pass),
-        loweredAt_(loweredAt),
-        copies_(static_cast<std::size_t>(block_) * n) {}
-
-  // Runs the block's own rows through its steps and copies the rows the
-  // others read; one thread, between the sweeps.
-  void startBlock(int first) {
-    first_ = first;
-    steps_ = std::min(block_, n_ - first);
-    for (int s = 0; s < steps_; ++s) {
-      int i = first + s;
-      float* copy = copies_.data() + static_cast<std::size_t>(s) * n_;
-      std::copy(cost_[i], cost_[i] + n_, copy);
-      via_[s] = copy;
-      for (int r = first; r < first + steps_; ++r) {
-        float through = cost_[r][i];
-        if (r == i || through >= bound_ || stepIsSettled(r, i))
-          continue;
-        if (relax_(cost_[r], &via_[s], &through, 1, n_)) {
-          loweredAt_[r] = stepCount(i);
-          changed_ = true;
-        }
-      }
-    }
-  }
-
-  // Takes rows [begin, end) outside the block through its steps; true when
-  // some entry decreased.
-  bool sweepRows(int begin, int end) const {
-    bool changed = false;
-    for (int j = begin; j < end; ++j) {
-      if (j >= first_ && j < first_ + steps_)
-        continue;
-      float* row = cost_[j];
-      float through[kMaxSteps];
-      const float* via[kMaxSteps];
-      int active = 0;
-      for (int s = 0; s < steps_; ++s) {
-        int i = first_ + s;
-        // cost[j][i] as steps 0 … s-1 leave it.
-        float value = row[i];
-        for (int e = 0; e < active; ++e) {
-          float sum = through[e] + via[e][i];
-          if (sum < value)
-            value = sum;
-        }
-        // Steps whose entry is at the bound lower nothing and are left out,
-        // as are settled ones whose entry this block has not lowered.
-        if (value >= bound_)
-          continue;
-        if (value == row[i] && stepIsSettled(j, i))
-          continue;
-        through[active] = value;
-        via[active] = via_[s];
-        ++active;
-      }
-      if (active > 0 && relax_(row, via, through, active, n_)) {
-        // The last step of the block stands for whichever step lowered the
-        // row: later than the truth, which only leaves out fewer steps.
-        loweredAt_[j] = stepCount(first_ + steps_ - 1);
-        changed = true;
-      }
-    }
-    return changed;
+        loweredAt_(loweredAt) {
+    for (Copies& copies : copies_)
+      copies.rows.resize(static_cast<std::size_t>(block_) * n);
   }
 
   int n() const { return n_; }
-  int block() const { return block_; }
-  bool changed() const { return changed_; }
+  int blocks() const { return (n_ + block_ - 1) / block_; }
+  int firstOf(int b) const { return b * block_; }
+  int stepsOf(int b) const { return std::min(block_, n_ - firstOf(b)); }
+  bool changed() const { return changed_.load(std::memory_order_relaxed); }
+
+  // Runs block b's own rows through its steps and copies the rows the others
+  // read. Needs those rows done with block b - 1 and nobody still reading
+  // the copies of block b - 2.
+  void startBlock(int b) {
+    Copies& copies = copies_[b & 1];
+    int first = firstOf(b);
+    int steps = stepsOf(b);
+    for (int s = 0; s < steps; ++s) {
+      int i = first + s;
+      float* copy = copies.rows.data() + static_cast<std::size_t>(s) * n_;
+      std::copy(cost_[i], cost_[i] + n_, copy);
+      copies.via[s] = copy;
+      for (int r = first; r < first + steps; ++r) {
+        float through = cost_[r][i];
+        if (r == i || through >= bound_ || stepIsSettled(r, i))
+          continue;
+        if (relax_(cost_[r], &copies.via[s], &through, 1, n_)) {
+          loweredAt_[r].store(stepCount(i), std::memory_order_relaxed);
+          changed_.store(true, std::memory_order_relaxed);
+        }
+      }
+    }
+  }
+
+  // Takes row j, outside block b, through the block's steps; true when some
+  // entry decreased.
+  bool sweepRow(int b, int j) const {
+    const Copies& copies = copies_[b & 1];
+    int first = firstOf(b);
+    int steps = stepsOf(b);
+    float* row = cost_[j];
+    float through[kMaxSteps];
+    const float* via[kMaxSteps];
+    int active = 0;
+    for (int s = 0; s < steps; ++s) {
+      int i = first + s;
+      // cost[j][i] as steps 0 … s-1 leave it.
+      float value = row[i];
+      for (int e = 0; e < active; ++e) {
+        float sum = through[e] + via[e][i];
+        if (sum < value)
+          value = sum;
+      }
+      // Steps whose entry is at the bound lower nothing and are left out,
+      // as are settled ones whose entry this block has not lowered.
+      if (value >= bound_)
+        continue;
+      if (value == row[i] && stepIsSettled(j, i))
+        continue;
+      through[active] = value;
+      via[active] = copies.via[s];
+      ++active;
+    }
+    if (active == 0 || !relax_(row, via, through, active, n_))
+      return false;
+    // The last step of the block stands for whichever step lowered the row:
+    // later than the truth, which only leaves out fewer steps.
+    loweredAt_[j].store(stepCount(first + steps - 1),
+                        std::memory_order_relaxed);
+    return true;
+  }
 
  private:
+  struct Copies {
+    std::vector<float> rows;
+    const float* via[kMaxSteps] = {};
+  };
+
   int64_t stepCount(int i) const {
     return static_cast<int64_t>(pass_) * n_ + i;
   }
@@ -303,7 +314,8 @@ class Pass {
     if (pass_ == 0)
       return false;
     int64_t previous = stepCount(i) - n_;
-    return loweredAt_[j] <= previous && loweredAt_[i] <= previous;
+    return loweredAt_[j].load(std::memory_order_relaxed) <= previous &&
+           loweredAt_[i].load(std::memory_order_relaxed) <= previous;
   }
 
   float** cost_;
@@ -313,60 +325,130 @@ class Pass {
   int block_;
   int pass_;
   LoweredAt& loweredAt_;
-  std::vector<float> copies_;
-  const float* via_[kMaxSteps] = {};
-  int first_ = 0;
-  int steps_ = 0;
-  bool changed_ = false;
+  Copies copies_[2];
+  std::atomic<bool> changed_{false};
 };
 
 bool passOnOneThread(Pass& pass) {
   bool changed = false;
-  for (int first = 0; first < pass.n(); first += pass.block()) {
-    pass.startBlock(first);
-    if (pass.sweepRows(0, pass.n()))
-      changed = true;
+  for (int b = 0; b < pass.blocks(); ++b) {
+    pass.startBlock(b);
+    int first = pass.firstOf(b);
+    int last = first + pass.stepsOf(b);
+    for (int j = 0; j < pass.n(); ++j)
+      if ((j < first || j >= last) && pass.sweepRow(b, j))
+        changed = true;
   }
   return changed || pass.changed();
 }
 
-// The rows of each block are shared out in chunks; the threads meet after
-// every block, and the last to arrive starts the next one.
-bool passOnThreads(Pass& pass, int threads) {
-  int n = pass.n();
-  std::atomic<int> nextRow{0};
-  std::atomic<bool> changed{false};
-  int first = 0;
-  pass.startBlock(first);
-  std::barrier meet(threads, [&]() noexcept {
-    first += pass.block();
-    if (first < n)
-      pass.startBlock(first);
-    nextRow.store(0, std::memory_order_relaxed);
-  });
-  auto work = [&]() {
+// A pass on several threads without a meeting after every block, so that a
+// thread held up (the cores are shared) stalls the others only when they
+// run a whole block ahead. Rows are handed out in chunks from one counter
+// running through all blocks; each block's chunks start at the next block's
+// own rows, so that the next block can be started early. A thread sweeps a
+// row once the block is started and the row is done with the block before.
+class ThreadedPass {
+ public:
+  ThreadedPass(Pass& pass, int threads)
+      : pass_(pass),
+        threads_(threads),
+        chunksPerBlock_((pass.n() + kRowChunk - 1) / kRowChunk),
+        rowBlocks_(pass.n()),
+        rowsDone_(pass.blocks()) {}
+
+  bool run() {
+    startBlock(0);
+    std::vector<std::thread> helpers;
+    for (int t = 1; t < threads_; ++t)
+      helpers.emplace_back([this]() { work(); });
+    work();
+    for (std::thread& helper : helpers)
+      helper.join();
+    return changed_.load(std::memory_order_relaxed) || pass_.changed();
+  }
+
+ private:
+  void startBlock(int b) {
+    pass_.startBlock(b);
+    int first = pass_.firstOf(b);
+    int steps = pass_.stepsOf(b);
+    for (int r = first; r < first + steps; ++r)
+      rowBlocks_[r].store(b + 1, std::memory_order_release);
+    rowsDone_[b].fetch_add(steps, std::memory_order_acq_rel);
+    started_.store(b + 1, std::memory_order_release);
+  }
+
+  // Starts the next block if it may start and nobody has; true if it did.
+  bool tryStartBlock() {
+    int b = claimed_.load(std::memory_order_acquire);
+    if (b >= pass_.blocks())
+      return false;
+    int first = pass_.firstOf(b);
+    for (int r = first; r < first + pass_.stepsOf(b); ++r)
+      if (rowBlocks_[r].load(std::memory_order_acquire) < b)
+        return false;
+    if (b >= 2 && rowsDone_[b - 2].load(std::memory_order_acquire) < pass_.n())
+      return false;
+    if (!claimed_.compare_exchange_strong(b, b + 1, std::memory_order_acq_rel))
+      return false;
+    startBlock(b);
+    return true;
+  }
+
+  // Waits, starting blocks meanwhile, until `ready` holds.
+  template <typename Ready>
+  void waitFor(Ready ready) {
+    while (!ready())
+      if (!tryStartBlock())
+        std::this_thread::yield();
+  }
+
+  void work() {
+    int n = pass_.n();
+    int64_t chunks = static_cast<int64_t>(pass_.blocks()) * chunksPerBlock_;
     bool lowered = false;
-    for (int block = 0; block < n; block += pass.block()) {
-      for (;;) {
-        int begin = nextRow.fetch_add(kRowChunk, std::memory_order_relaxed);
-        if (begin >= n)
-          break;
-        if (pass.sweepRows(begin, std::min(n, begin + kRowChunk)))
+    for (;;) {
+      int64_t chunk = nextChunk_.fetch_add(1, std::memory_order_relaxed);
+      if (chunk >= chunks)
+        break;
+      int b = static_cast<int>(chunk / chunksPerBlock_);
+      int begin = static_cast<int>(chunk % chunksPerBlock_) * kRowChunk;
+      waitFor([&]() { return started_.load(std::memory_order_acquire) > b; });
+      int first = pass_.firstOf(b);
+      int last = first + pass_.stepsOf(b);
+      // Rows from the start of the next block on, wrapping around.
+      int offset = last < n ? last : 0;
+      for (int t = begin; t < std::min(n, begin + kRowChunk); ++t) {
+        int j = offset + t < n ? offset + t : offset + t - n;
+        if (j >= first && j < last)
+          continue;
+        waitFor([&]() {
+          return rowBlocks_[j].load(std::memory_order_acquire) >= b;
+        });
+        if (pass_.sweepRow(b, j))
           lowered = true;
+        rowBlocks_[j].store(b + 1, std::memory_order_release);
+        rowsDone_[b].fetch_add(1, std::memory_order_acq_rel);
       }
-      meet.arrive_and_wait();
     }
     if (lowered)
-      changed.store(true, std::memory_order_relaxed);
-  };
-  std::vector<std::thread> helpers;
-  for (int t = 1; t < threads; ++t)
-    helpers.emplace_back(work);
-  work();
-  for (std::thread& helper : helpers)
-    helper.join();
-  return changed.load(std::memory_order_relaxed) || pass.changed();
-}
+      changed_.store(true, std::memory_order_relaxed);
+  }
+
+  Pass& pass_;
+  int threads_;
+  int chunksPerBlock_;
+  // Blocks each row is done with.
+  std::vector<std::atomic<int>> rowBlocks_;
+  // Rows done with each block, its own included.
+  std::vector<std::atomic<int>> rowsDone_;
+  std::atomic<int64_t> nextChunk_{0};
+  // Blocks claimed for starting, and blocks started.
+  std::atomic<int> claimed_{1};
+  std::atomic<int> started_{0};
+  std::atomic<bool> changed_{false};
+};
 
 // The largest entry, and whether every entry is a whole number.
 struct MatrixScan {
@@ -417,11 +499,13 @@ void closeShortestPathsTuned(float** cost, int n, CompletionSettings settings) {
   MatrixScan scan = scanMatrix(cost, n);
   bool finalAfterOne = onePassIsFinal(scan);
   float bound = scan.largest;
-  LoweredAt loweredAt(n, -1);
+  LoweredAt loweredAt(n);
+  for (std::atomic<int64_t>& at : loweredAt)
+    at.store(-1, std::memory_order_relaxed);
   for (int number = 0;; ++number) {
     Pass pass(cost, n, bound, relax, block, number, loweredAt);
     bool changed =
-        threads > 1 ? passOnThreads(pass, threads) : passOnOneThread(pass);
+        threads > 1 ? ThreadedPass(pass, threads).run() : passOnOneThread(pass);
     if (!changed || finalAfterOne)
       return;
     // The largest entry can only have dropped; a tighter bound skips more.
