@@ -148,6 +148,39 @@ __attribute__((target("avx2"))) bool relaxRowAvx2(float* row,
     t[s] = _mm256_set1_ps(through[s]);
   __m256 lowered = _mm256_setzero_ps();
   int k = 0;
+  // Four vectors at a time, so that each step's row and sum are fetched once
+  // for 32 entries.
+  for (; k + 32 <= n; k += 32) {
+    __m256 old0 = _mm256_loadu_ps(row + k);
+    __m256 old1 = _mm256_loadu_ps(row + k + 8);
+    __m256 old2 = _mm256_loadu_ps(row + k + 16);
+    __m256 old3 = _mm256_loadu_ps(row + k + 24);
+    __m256 value0 = old0, value1 = old1, value2 = old2, value3 = old3;
+    for (int s = 0; s < steps; ++s) {
+      const float* from = via[s] + k;
+      __m256 sum = t[s];
+      value0 = _mm256_min_ps(_mm256_add_ps(sum, _mm256_loadu_ps(from)), value0);
+      value1 =
+          _mm256_min_ps(_mm256_add_ps(sum, _mm256_loadu_ps(from + 8)), value1);
+      value2 =
+          _mm256_min_ps(_mm256_add_ps(sum, _mm256_loadu_ps(from + 16)), value2);
+      value3 =
+          _mm256_min_ps(_mm256_add_ps(sum, _mm256_loadu_ps(from + 24)), value3);
+    }
+    __m256 below0 = _mm256_cmp_ps(value0, old0, _CMP_LT_OQ);
+    __m256 below1 = _mm256_cmp_ps(value1, old1, _CMP_LT_OQ);
+    __m256 below2 = _mm256_cmp_ps(value2, old2, _CMP_LT_OQ);
+    __m256 below3 = _mm256_cmp_ps(value3, old3, _CMP_LT_OQ);
+    __m256 below = _mm256_or_ps(_mm256_or_ps(below0, below1),
+                                _mm256_or_ps(below2, below3));
+    if (_mm256_movemask_ps(below)) {
+      _mm256_storeu_ps(row + k, value0);
+      _mm256_storeu_ps(row + k + 8, value1);
+      _mm256_storeu_ps(row + k + 16, value2);
+      _mm256_storeu_ps(row + k + 24, value3);
+      lowered = _mm256_or_ps(lowered, below);
+    }
+  }
   for (; k + 8 <= n; k += 8) {
     __m256 old = _mm256_loadu_ps(row + k);
     __m256 value = old;

@@ -212,15 +212,15 @@ TEST_F(ShortestPathsTest, EmptyAndSingleVertex) {
   EXPECT_EQ(record.cost[0][0], 4.0f);
 }
 
-// Sizes on both sides of the vector widths (4, 8), of the rows a thread takes
-// at a time and of the blocks of intermediates, with one to three threads,
-// both vector widths and several block sizes.
+// Sizes on both sides of the vector widths (4, 8, 32), of the rows a thread
+// takes at a time and of the blocks of intermediates, with one to three
+// threads, both vector widths and several block sizes.
 TEST_F(ShortestPathsTest, MatchesPlainLoopBitForBit) {
   std::mt19937 random(20240611);
   for (Lengths kind :
        {Lengths::Whole, Lengths::Fractional, Lengths::BeyondUnreachable,
         Lengths::BeyondExact, Lengths::Spread, Lengths::Sparse}) {
-    for (int n : {0, 1, 2, 3, 4, 5, 7, 8, 9, 15, 16, 17, 24, 33, 64, 100}) {
+    for (int n : {0, 1, 2, 3, 4, 5, 7, 8, 9, 15, 16, 17, 24, 33, 45, 64, 100}) {
       std::vector<Edge> edges = randomEdges(n, kind, random);
       setUpRecord(n, edges);
       Matrix plain = copyOfRecord();
