@@ -1,11 +1,11 @@
 // Speed of the tool's heavy stages, measured in one run on this machine:
 //
-//   1. completion of random edge lists (n = 300, 900, 3000) by the plain
-//      loop and by the fast completion, results compared bit for bit;
-//   2. "pmeddata.dat" and "pmedmtrx.dat" at n = 900 by the tool's writer and
-//      by one formatted-print call per value, bytes compared;
-//   3. the run of the tool on OR-Library pmed40, stage by stage in this
-//      process and as a whole by the built program, with its peak memory.
+//   - the run of the tool on OR-Library pmed40, as a whole by the built
+//     program, with its peak memory, and stage by stage in this process;
+//   - completion of random edge lists (n = 300, 900, 3000) by the plain loop
+//     and by the fast completion, results compared bit for bit;
+//   - "pmeddata.dat" and "pmedmtrx.dat" at n = 900 by the tool's writer and
+//     by one formatted-print call per value, bytes compared.
 //
 //   mclp_speed_bench [--quick]
 //
@@ -195,7 +195,7 @@ bool sameAsRecord(const MatrixCopy& m) {
   return true;
 }
 
-// --- 1. completion -------------------------------------------------------
+// --- completion ----------------------------------------------------------
 
 // Puts a copy back into the record, whose rows have the same size.
 void restoreRecord(const MatrixCopy& m) {
@@ -262,7 +262,7 @@ void benchCompletion(int n, bool fractional, bool plainInFull) {
       onePass, fixedPoint ? "" : " (plain pass lowered entries!)");
 }
 
-// --- 2. solver files -----------------------------------------------------
+// --- solver files --------------------------------------------------------
 
 // One formatted-print call per value: the bytes the writer must reproduce.
 void printCostFile(const char* path) {
@@ -379,7 +379,7 @@ void benchSolverFiles(int n) {
       kRounds);
 }
 
-// --- 3. the whole run on pmed40 ------------------------------------------
+// --- the whole run on pmed40 ---------------------------------------------
 
 // Reads an edge-list file into the record without completing it, so that the
 // completion can be timed on its own.
@@ -433,8 +433,41 @@ void benchWholeRun(bool runProgram) {
   std::string convert = "python3 " + std::string(MCLP_SHARED_DATA) +
                         "/convert.py pmed " + source + " --S " +
                         serviceDistance + " -o " + input + " > /dev/null";
-  if (std::system(convert.c_str()) != 0 || !loadEdgeList(input)) {
+  if (std::system(convert.c_str()) != 0) {
     std::printf("  pmed40 could not be converted from %s\n", source.c_str());
+    return;
+  }
+  // The program runs first, while this process is still small: a child's
+  // peak memory counts what it held before it replaced itself with mclp.
+  std::string directory = programDirectory();
+  std::string console = work.path + "/console.txt";
+  if (runProgram) {
+    std::string program = directory + "/mclp";
+    std::fflush(stdout);
+    Clock::time_point from = Clock::now();
+    pid_t child = fork();
+    if (child == 0) {
+      std::FILE* sink = std::fopen(console.c_str(), "a");
+      if (sink)
+        dup2(fileno(sink), 1);
+      if (chdir(work.path.c_str()) == 0)
+        execl(program.c_str(), "mclp", "-b", "pmed40.txt",
+              static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    wait4(child, &status, 0, &usage);
+    double whole = secondsSince(from);
+    std::printf(
+        "  mclp -b pmed40.txt as a program: %.3f s, exit status %d, "
+        "peak memory %.1f MiB\n",
+        whole, WIFEXITED(status) ? WEXITSTATUS(status) : -1,
+        static_cast<double>(usage.ru_maxrss) / 1024.0);
+  }
+
+  if (!loadEdgeList(input)) {
+    std::printf("  %s could not be read\n", input.c_str());
     return;
   }
   int n = record.vertices;
@@ -451,8 +484,6 @@ void benchWholeRun(bool runProgram) {
               100.0 * static_cast<double>(within) / (double(n) * (n - 1)));
 
   changeDirectory(work.path);
-  std::string console = work.path + "/console.txt";
-  std::string directory = programDirectory();
   bool haveSolver = std::filesystem::exists(directory + "/" + kSolverCommand);
   releaseInstance();
   record = InstanceRecord{};
@@ -484,30 +515,6 @@ void benchWholeRun(bool runProgram) {
   std::printf("    %-34s %8.4f s\n", "all stages", stages);
   releaseInstance();
   record = InstanceRecord{};
-
-  if (!runProgram)
-    return;
-  std::string program = directory + "/mclp";
-  std::fflush(stdout);
-  start = Clock::now();
-  pid_t child = fork();
-  if (child == 0) {
-    std::FILE* sink = std::fopen(console.c_str(), "a");
-    if (sink)
-      dup2(fileno(sink), 1);
-    execl(program.c_str(), "mclp", "-b", "pmed40.txt",
-          static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  int status = 0;
-  rusage usage{};
-  wait4(child, &status, 0, &usage);
-  double whole = secondsSince(start);
-  std::printf(
-      "  mclp -b pmed40.txt as a program: %.3f s, exit status %d, "
-      "peak memory %.1f MiB\n",
-      whole, WIFEXITED(status) ? WEXITSTATUS(status) : -1,
-      static_cast<double>(usage.ru_maxrss) / 1024.0);
 }
 
 }  // namespace
@@ -517,6 +524,10 @@ int main(int argc, char** argv) {
   std::printf("machine: %u hardware threads, %s, AVX2 %s\n\n",
               std::thread::hardware_concurrency(), processorModel().c_str(),
               __builtin_cpu_supports("avx2") ? "yes" : "no");
+
+  std::printf("whole run\n");
+  benchWholeRun(!quick);
+  std::printf("\n");
 
   std::printf(
       "completion (seconds; plain loop and fast completion both "
@@ -541,9 +552,6 @@ int main(int argc, char** argv) {
   std::printf("  %-29s %9s  %9s  %7s  %s\n", "", "fprintf", "writer", "ratio",
               "identical");
   benchSolverFiles(900);
-
-  std::printf("\nwhole run\n");
-  benchWholeRun(!quick);
 
   std::printf("\npeak memory of this benchmark process: %.1f MiB\n",
               peakMiB(RUSAGE_SELF));
