@@ -218,8 +218,13 @@ RelaxRow pickRelaxRow(bool wideVectors) {
 }
 
 // Intermediates per sweep: enough to keep the arithmetic busy while a row
-// streams in, few enough that their copies stay in the core's cache.
+// streams in, few enough that their copies stay in the core's cache. A
+// matrix beyond the shared cache comes from memory on every sweep, so there
+// fewer, longer sweeps pay.
 constexpr int kDefaultBlock = 16;
+constexpr int kLargeBlock = 32;
+constexpr int kLargeFrom = 2048;
+
 // Below this size a pass is too short for threads to pay for their start and
 // for waiting on each other.
 constexpr int kThreadedFrom = 192;
@@ -528,7 +533,9 @@ bool onePassIsFinal(const MatrixScan& scan) {
 void closeShortestPathsTuned(float** cost, int n, CompletionSettings settings) {
   RelaxRow relax = pickRelaxRow(settings.wideVectors);
   int threads = std::min(pickThreads(settings.threads, n), std::max(n, 1));
-  int block = settings.block > 0 ? settings.block : kDefaultBlock;
+  int block = settings.block > 0 ? settings.block
+              : n >= kLargeFrom  ? kLargeBlock
+                                 : kDefaultBlock;
   MatrixScan scan = scanMatrix(cost, n);
   bool finalAfterOne = onePassIsFinal(scan);
   float bound = scan.largest;
