@@ -66,8 +66,9 @@ void closeShortestPathsPlain(float** cost, int n) {
 // i only through UNREACHABLE. The bound is the matrix's own largest entry,
 // not UNREACHABLE, because edges longer than UNREACHABLE can be given.
 
-// Several intermediates per sweep. The passes are bound by memory: every
-// intermediate reads and writes the whole matrix. A block of consecutive
+// Several intermediates per sweep. Taken one at a time, every intermediate
+// reads and writes the whole matrix for one addition and one minimum per
+// entry, and the processor mostly waits for memory. A block of consecutive
 // intermediates i0 … i0+B-1 is done in one sweep per row, which still hands
 // every entry the operands the plain loop would:
 //  - first the block's own rows go through the block's steps one by one, as
