@@ -61,6 +61,64 @@ bool buildCoverModel(const PmedProblem& problem, CoverModel& model) {
   return true;
 }
 
+namespace {
+
+// True when the sorted list a is a subset of the sorted list b.
+bool sortedSubset(const int* a, int aSize, const int* b, int bSize) {
+  int k = 0;
+  for (int m = 0; m < aSize; ++m) {
+    while (k < bSize && b[k] < a[m]) ++k;
+    if (k == bSize || b[k] != a[m]) return false;
+    ++k;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::vector<int> dominatingCandidates(const CoverModel& model) {
+  int n = model.n;
+  std::vector<int> by(n, -1);
+  // A candidate that covers something of weight stands in for those that
+  // cover nothing; when none does, candidate 0 stands in for all.
+  int anyCovering = -1;
+  for (int i = 0; i < n && anyCovering < 0; ++i)
+    if (model.coverStart[i + 1] > model.coverStart[i]) anyCovering = i;
+  for (int i = 0; i < n; ++i) {
+    const int* list = model.coverList.data() + model.coverStart[i];
+    int size = model.coverStart[i + 1] - model.coverStart[i];
+    if (size == 0) {
+      by[i] = anyCovering >= 0 ? anyCovering : i > 0 ? 0 : -1;
+      continue;
+    }
+    // Every dominating candidate covers the element covered by fewest.
+    int rarest = list[0];
+    for (int m = 1; m < size; ++m)
+      if (model.byStart[list[m] + 1] - model.byStart[list[m]] <
+          model.byStart[rarest + 1] - model.byStart[rarest])
+        rarest = list[m];
+    for (int b = model.byStart[rarest]; b < model.byStart[rarest + 1]; ++b) {
+      int k = model.byList[b];
+      if (k == i || by[k] >= 0) continue;
+      const int* other = model.coverList.data() + model.coverStart[k];
+      int otherSize = model.coverStart[k + 1] - model.coverStart[k];
+      // Larger lists, or equal ones of lower index, dominate: a strict
+      // order, so every chain of dominance ends.
+      if (otherSize < size || (otherSize == size && k > i)) continue;
+      if (sortedSubset(list, size, other, otherSize)) {
+        by[i] = k;
+        break;
+      }
+    }
+  }
+  for (int i = 0; i < n; ++i) {
+    int k = by[i];
+    while (k >= 0 && by[k] >= 0) k = by[k];
+    by[i] = k;
+  }
+  return by;
+}
+
 double uncoveredDemand(const CoverModel& model,
                        const std::vector<int>& centres) {
   std::vector<char> covered(model.n, 0);

@@ -25,5 +25,11 @@ struct CoverModel {
 // values.
 bool buildCoverModel(const PmedProblem& problem, CoverModel& model);
 
+// For each candidate whose cover list lies inside another candidate's (of
+// two equal lists, the higher index), a candidate that covers all it does
+// and is itself not dominated; -1 for the others. Some optimal solution
+// uses no dominated candidate, so the exact phase may leave them out.
+std::vector<int> dominatingCandidates(const CoverModel& model);
+
 // The uncovered demand of `centres`, recomputed from the lists.
 double uncoveredDemand(const CoverModel& model, const std::vector<int>& centres);

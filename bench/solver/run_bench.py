@@ -88,7 +88,7 @@ def cover(args, solver, folder):
     print("%-22s %5s %4s %6s %9s %9s %8s %8s %8s %6s" %
           ("instance", "n", "p", "S", "coverage", "cbc", "found s", "proof s",
            "cbc s", "equal"))
-    equal = 0
+    equal = ahead = 0
     for source, p, share, seed in COVER_CASES:
         path = source if source.startswith("random:") else os.path.join(DATA, source)
         info = subprocess.run([writer, "cover", path, str(p), str(share), str(seed)],
@@ -105,15 +105,20 @@ def cover(args, solver, folder):
         optimal = "Optimal solution found" in out
         cbc_value = float(m.group(1)) if m else float("nan")
         same = abs(cbc_value - covered) < 0.5
+        # Where cbc stopped at its cap with less, the solver's answer is the
+        # better one and cbc's is no optimum to compare with.
+        better = not optimal and covered > cbc_value + 0.5
         equal += same
+        ahead += better
         name = os.path.basename(source).replace(".txt", "").replace(".tsp", "")
         print("%-22s %5s %4d %6s %9.0f %8.0f%s %8.2f %8s %8.2f %6s" %
               (name + "/" + str(share), n, p, s, covered, cbc_value,
                "" if optimal else "*", result["found"],
                "%.2f" % result["proof"] if result["proof"] >= 0 else "-",
-               cbc_time, "yes" if same else "NO"), flush=True)
-    print("coverage equal to cbc's on %d of %d (* marks cbc stopped by its "
-          "time cap)" % (equal, len(COVER_CASES)))
+               cbc_time, "yes" if same else "better" if better else "NO"),
+              flush=True)
+    print("coverage equal to cbc's on %d of %d, better than a capped cbc on %d "
+          "(* marks cbc stopped by its time cap)" % (equal, len(COVER_CASES), ahead))
 
 
 def median(args, solver, folder):

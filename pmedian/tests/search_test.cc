@@ -309,3 +309,40 @@ TEST(ExactCoverTest, ProvesEnumeratedOptimumFromPoorStart) {
 }
 
 }  // namespace
+
+namespace {
+
+// Every dominated candidate points at an undominated one whose cover list
+// holds its own; the undominated ones have no such candidate.
+TEST(CoverModelTest, DominatorsCoverWhatTheyReplace) {
+  for (std::uint64_t seed = 1; seed <= 10; ++seed) {
+    PmedProblem problem = randomProblem(40, 3, true, 0.1 + 0.02 * seed, seed);
+    CoverModel model;
+    ASSERT_TRUE(buildCoverModel(problem, model));
+    std::vector<int> dominator = dominatingCandidates(model);
+    auto list = [&](int i) {
+      return std::vector<int>(model.coverList.begin() + model.coverStart[i],
+                              model.coverList.begin() + model.coverStart[i + 1]);
+    };
+    auto inside = [&](int i, int k) {
+      std::vector<int> a = list(i), b = list(k);
+      return std::includes(b.begin(), b.end(), a.begin(), a.end());
+    };
+    for (int i = 0; i < model.n; ++i) {
+      int k = dominator[i];
+      if (k >= 0) {
+        EXPECT_LT(dominator[k], 0) << seed << " " << i;
+        EXPECT_TRUE(inside(i, k)) << seed << " " << i;
+        continue;
+      }
+      for (int other = 0; other < model.n; ++other) {
+        if (other == i || !inside(i, other)) continue;
+        // Only an equal list of higher index may hold it.
+        EXPECT_EQ(list(other), list(i)) << seed << " " << i;
+        EXPECT_GT(other, i) << seed << " " << i;
+      }
+    }
+  }
+}
+
+}  // namespace
