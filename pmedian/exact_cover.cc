@@ -8,6 +8,7 @@
 
 #include "CbcModel.hpp"
 #include "CbcSolver.hpp"
+#include "ClpSolve.hpp"
 #include "CoinPackedMatrix.hpp"
 #include "OsiClpSolverInterface.hpp"
 
@@ -72,6 +73,12 @@ ExactResult solveCoverExactly(const CoverModel& model,
 
   OsiClpSolverInterface solver;
   solver.messageHandler()->setLogLevel(0);
+  // The first relaxation by dual simplex: the automatic choice may pick the
+  // "idiot" crash on large models, whose crossover fails on some of ours.
+  ClpSolve first;
+  first.setSolveType(ClpSolve::useDual);
+  first.setPresolveType(ClpSolve::presolveOn);
+  solver.setSolveOptions(first);
   solver.loadProblem(matrix, lower.data(), upper.data(), objective.data(),
                      rowLower.data(), rowUpper.data());
   for (int c = 0; c < count; ++c) {
