@@ -66,11 +66,16 @@ SolveOutcome solveCovering(const CoverModel& model, const SolveOptions& options,
     auto seed = static_cast<std::uint64_t>(options.seed);
     effort.budget += effort.work;
     // A short search first, then a short branch and cut bounded by nodes,
-    // which proves many problems at once and stays repeatable; only a gap
-    // still open after it earns the full search and the timed phase.
+    // which proves many problems at once; only a gap still open after it
+    // earns the full search and the timed phase. A better solution found by
+    // the probe is kept aside rather than handed to the search, so that the
+    // search takes the same path whatever the probe's clock allowed.
     if (open()) {
       searchCover(model, state, seed, upper, kProbeRestarts, effort);
     }
+    std::vector<int> aside;
+    double asideCovered = -1;
+    double asideSeconds = 0;
     if (open() && options.exactSeconds > 0) {
       ExactResult probe =
           solveCoverExactly(model, state.centres, state.covered, upper,
@@ -78,14 +83,22 @@ SolveOutcome solveCovering(const CoverModel& model, const SolveOptions& options,
                             kProbeNodes);
       upper = settle(probe.bound);
       if (probe.covered > state.covered + tolerance) {
-        restoreCover(model, state, probe.centres);
-        markBest(effort);
+        aside = probe.centres;
+        asideCovered = probe.covered;
+        asideSeconds = elapsedSeconds(effort);
       }
     }
-    if (open())
+    if (open() && asideCovered < upper - tolerance)
       searchCover(model, state, seed + 1, upper, kCoverStaleRestarts, effort);
     centres = state.centres;
     covered = model.totalWeight - uncoveredDemand(model, centres);
+    // On a tie the probe's answer stands: the search may have been stopped
+    // by it, and the answer must not depend on that.
+    if (asideCovered > covered - tolerance) {
+      centres = aside;
+      covered = asideCovered;
+      effort.secondsAtBest = asideSeconds;
+    }
     upper = std::max(upper, covered);
     if (covered < upper - tolerance && options.exactSeconds > 0) {
       ExactResult exact = solveCoverExactly(model, centres, covered, upper,
