@@ -20,17 +20,20 @@ int main(int argc, char** argv) {
   PmedProblem problem;
   loadPmedData("pmeddata.dat", problem);
   double readSeconds =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start)
+          .count();
   SolveOutcome outcome = solvePmed(problem, options.solve);
   double seconds =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start)
+          .count();
   SolverAnswer answer{outcome.objective, outcome.bound, seconds,
                       options.solve.seed, outcome.centres};
   writeSolution("solucao.txt", answer);
   if (!options.quiet) {
-    double gap = outcome.objective > 0
-                     ? 100.0 * (outcome.objective - outcome.bound) / outcome.objective
-                     : 0.0;
+    double gap =
+        outcome.objective > 0
+            ? 100.0 * (outcome.objective - outcome.bound) / outcome.objective
+            : 0.0;
     // Begins with a line end and ends without one: the tool's report that
     // follows begins with its own.
     std::printf("\nCorvadel: objetivo %.2f limite %.2f gap %.2f%% tempo %.2f s",
@@ -38,7 +41,9 @@ int main(int argc, char** argv) {
     if (options.verbose)
       std::printf(" [leitura %.2f achado %.2f prova %.2f rodadas %lld %s]",
                   readSeconds, readSeconds + outcome.secondsFound,
-                  outcome.secondsProven < 0 ? -1.0 : readSeconds + outcome.secondsProven,
+                  outcome.secondsProven < 0
+                      ? -1.0
+                      : readSeconds + outcome.secondsProven,
                   static_cast<long long>(outcome.rounds),
                   outcome.covering ? "cobertura" : "mediana");
   }

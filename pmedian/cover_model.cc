@@ -12,7 +12,8 @@ bool buildCoverModel(const PmedProblem& problem, CoverModel& model) {
     const float* row = cost + static_cast<std::size_t>(i) * n;
     for (int j = 0; j < n; ++j) {
       float c = row[j];
-      if (c == 0) continue;
+      if (c == 0)
+        continue;
       if (value[j] < 0)
         value[j] = c;
       else if (value[j] != c)
@@ -28,7 +29,8 @@ bool buildCoverModel(const PmedProblem& problem, CoverModel& model) {
     double w = value[j] > 0 ? value[j] : 0.0;
     model.weight[j] = w;
     model.totalWeight += w;
-    if (w != std::floor(w)) model.integral = false;
+    if (w != std::floor(w))
+      model.integral = false;
   }
   model.coverStart.assign(n + 1, 0);
   model.byStart.assign(n + 1, 0);
@@ -67,8 +69,10 @@ namespace {
 bool sortedSubset(const int* a, int aSize, const int* b, int bSize) {
   int k = 0;
   for (int m = 0; m < aSize; ++m) {
-    while (k < bSize && b[k] < a[m]) ++k;
-    if (k == bSize || b[k] != a[m]) return false;
+    while (k < bSize && b[k] < a[m])
+      ++k;
+    if (k == bSize || b[k] != a[m])
+      return false;
     ++k;
   }
   return true;
@@ -83,7 +87,8 @@ std::vector<int> dominatingCandidates(const CoverModel& model) {
   // cover nothing; when none does, candidate 0 stands in for all.
   int anyCovering = -1;
   for (int i = 0; i < n && anyCovering < 0; ++i)
-    if (model.coverStart[i + 1] > model.coverStart[i]) anyCovering = i;
+    if (model.coverStart[i + 1] > model.coverStart[i])
+      anyCovering = i;
   for (int i = 0; i < n; ++i) {
     const int* list = model.coverList.data() + model.coverStart[i];
     int size = model.coverStart[i + 1] - model.coverStart[i];
@@ -99,12 +104,14 @@ std::vector<int> dominatingCandidates(const CoverModel& model) {
         rarest = list[m];
     for (int b = model.byStart[rarest]; b < model.byStart[rarest + 1]; ++b) {
       int k = model.byList[b];
-      if (k == i || by[k] >= 0) continue;
+      if (k == i || by[k] >= 0)
+        continue;
       const int* other = model.coverList.data() + model.coverStart[k];
       int otherSize = model.coverStart[k + 1] - model.coverStart[k];
       // Larger lists, or equal ones of lower index, dominate: a strict
       // order, so every chain of dominance ends.
-      if (otherSize < size || (otherSize == size && k > i)) continue;
+      if (otherSize < size || (otherSize == size && k > i))
+        continue;
       if (sortedSubset(list, size, other, otherSize)) {
         by[i] = k;
         break;
@@ -113,7 +120,8 @@ std::vector<int> dominatingCandidates(const CoverModel& model) {
   }
   for (int i = 0; i < n; ++i) {
     int k = by[i];
-    while (k >= 0 && by[k] >= 0) k = by[k];
+    while (k >= 0 && by[k] >= 0)
+      k = by[k];
     by[i] = k;
   }
   return by;
@@ -127,6 +135,7 @@ double uncoveredDemand(const CoverModel& model,
       covered[model.coverList[k]] = 1;
   double left = 0;
   for (int j = 0; j < model.n; ++j)
-    if (!covered[j]) left += model.weight[j];
+    if (!covered[j])
+      left += model.weight[j];
   return left;
 }

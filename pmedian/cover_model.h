@@ -11,13 +11,13 @@
 struct CoverModel {
   int n = 0;
   int p = 0;
-  std::vector<double> weight;     // w_j; 0 when every candidate covers j
-  std::vector<int> coverStart;    // cover list of i: coverList[coverStart[i]..]
-  std::vector<int> coverList;     // the weighted vertices i covers, i included
-  std::vector<int> byStart;       // covering list of j: byList[byStart[j]..]
-  std::vector<int> byList;        // the candidates that cover j
-  double totalWeight = 0;         // sum of w_j
-  bool integral = false;          // every w_j is a whole number
+  std::vector<double> weight;   // w_j; 0 when every candidate covers j
+  std::vector<int> coverStart;  // cover list of i: coverList[coverStart[i]..]
+  std::vector<int> coverList;   // the weighted vertices i covers, i included
+  std::vector<int> byStart;     // covering list of j: byList[byStart[j]..]
+  std::vector<int> byList;      // the candidates that cover j
+  double totalWeight = 0;       // sum of w_j
+  bool integral = false;        // every w_j is a whole number
 };
 
 // Fills `model` and returns true when `problem` has the covering structure;
@@ -32,4 +32,5 @@ bool buildCoverModel(const PmedProblem& problem, CoverModel& model);
 std::vector<int> dominatingCandidates(const CoverModel& model);
 
 // The uncovered demand of `centres`, recomputed from the lists.
-double uncoveredDemand(const CoverModel& model, const std::vector<int>& centres);
+double uncoveredDemand(const CoverModel& model,
+                       const std::vector<int>& centres);

@@ -27,7 +27,8 @@ int enteringCentre(const CoverModel& model, const CoverState& state,
     if (state.count[j] == 0) {
       int first = model.byStart[j];
       int size = model.byStart[j + 1] - first;
-      if (size > 0) return model.byList[first + nextBelow(random, size)];
+      if (size > 0)
+        return model.byList[first + nextBelow(random, size)];
     }
     uncovered[k] = uncovered.back();
     uncovered.pop_back();
@@ -44,12 +45,15 @@ int enteringCentre(const CoverModel& model, const CoverState& state,
 void restoreCover(const CoverModel& model, CoverState& state,
                   const std::vector<int>& centres) {
   std::vector<char> wanted(model.n, 0);
-  for (int c : centres) wanted[c] = 1;
+  for (int c : centres)
+    wanted[c] = 1;
   std::vector<int> current = state.centres;
   for (int c : current)
-    if (!wanted[c]) closeCover(model, state, c);
+    if (!wanted[c])
+      closeCover(model, state, c);
   for (int c : centres)
-    if (state.position[c] < 0) openCover(model, state, c);
+    if (state.position[c] < 0)
+      openCover(model, state, c);
 }
 
 double coverTolerance(const CoverModel& model) {
@@ -122,8 +126,10 @@ void greedyCover(const CoverModel& model, CoverState& state,
   for (int step = 0; step < model.p; ++step) {
     int pick = -1;
     for (int i = 0; i < model.n; ++i) {
-      if (state.position[i] >= 0) continue;
-      if (pick < 0 || state.gain[i] > state.gain[pick]) pick = i;
+      if (state.position[i] >= 0)
+        continue;
+      if (pick < 0 || state.gain[i] > state.gain[pick])
+        pick = i;
     }
     effort.work += model.n;
     openCover(model, state, pick);
@@ -133,7 +139,8 @@ void greedyCover(const CoverModel& model, CoverState& state,
 CoverSwap bestCoverSwap(const CoverModel& model, const CoverState& state,
                         SearchEffort& effort, const CoverTabu* tabu) {
   CoverSwap best;
-  if (state.centres.empty()) return best;
+  if (state.centres.empty())
+    return best;
   auto barred = [&](int i) { return tabu && tabu->until[i] > tabu->now; };
   // Closing an open centre r while opening a loses loss[r], except the
   // vertices that r alone covers and a covers too: extra[r] sums those for
@@ -146,21 +153,26 @@ CoverSwap bestCoverSwap(const CoverModel& model, const CoverState& state,
       return than < 0 || state.loss[r] < state.loss[than] ||
              (state.loss[r] == state.loss[than] && r < than);
     };
-    if (cheaper(cheapest)) cheapest = r;
-    if (!barred(r) && cheaper(cheapestAllowed)) cheapestAllowed = r;
+    if (cheaper(cheapest))
+      cheapest = r;
+    if (!barred(r) && cheaper(cheapestAllowed))
+      cheapestAllowed = r;
   }
   static thread_local std::vector<double> extra;
   static thread_local std::vector<int> touched;
   extra.assign(model.n, 0.0);
   int ties = 0;
   for (int a = 0; a < model.n; ++a) {
-    if (state.position[a] >= 0) continue;
+    if (state.position[a] >= 0)
+      continue;
     touched.clear();
     for (int k = model.coverStart[a]; k < model.coverStart[a + 1]; ++k) {
       int j = model.coverList[k];
-      if (state.count[j] != 1) continue;
+      if (state.count[j] != 1)
+        continue;
       int r = static_cast<int>(state.sum[j]);
-      if (extra[r] == 0) touched.push_back(r);
+      if (extra[r] == 0)
+        touched.push_back(r);
       extra[r] += model.weight[j];
     }
     effort.work += model.coverStart[a + 1] - model.coverStart[a] + 1;
@@ -168,24 +180,30 @@ CoverSwap bestCoverSwap(const CoverModel& model, const CoverState& state,
     bool aBarred = barred(a);
     auto consider = [&](int r) {
       double d = base - state.loss[r] + extra[r];
-      if (best.in >= 0 && d < best.delta) return;
-      if ((aBarred || barred(r)) && state.covered + d <= tabu->aspiration) return;
+      if (best.in >= 0 && d < best.delta)
+        return;
+      if ((aBarred || barred(r)) && state.covered + d <= tabu->aspiration)
+        return;
       if (best.in >= 0 && d == best.delta) {
         // Reservoir choice among equals: each kept with equal chance.
-        if (!tabu || !tabu->random || (best.in == a && best.out == r)) return;
-        if (nextBelow(*tabu->random, ++ties) != 0) return;
+        if (!tabu || !tabu->random || (best.in == a && best.out == r))
+          return;
+        if (nextBelow(*tabu->random, ++ties) != 0)
+          return;
       } else {
         ties = 1;
       }
       best = {a, r, d};
     };
-    if (cheapestAllowed >= 0) consider(cheapestAllowed);
+    if (cheapestAllowed >= 0)
+      consider(cheapestAllowed);
     consider(cheapest);
     for (int r : touched) {
       consider(r);
       extra[r] = 0;
     }
-    if (cheapestAllowed >= 0) extra[cheapestAllowed] = 0;
+    if (cheapestAllowed >= 0)
+      extra[cheapestAllowed] = 0;
     extra[cheapest] = 0;
   }
   return best;
@@ -196,18 +214,20 @@ void improveCover(const CoverModel& model, CoverState& state,
   double tolerance = coverTolerance(model);
   for (;;) {
     CoverSwap swap = bestCoverSwap(model, state, effort);
-    if (swap.in < 0 || swap.delta < tolerance) return;
+    if (swap.in < 0 || swap.delta < tolerance)
+      return;
     openCover(model, state, swap.in);
     closeCover(model, state, swap.out);
   }
 }
 
-void searchCover(const CoverModel& model, CoverState& state,
-                 std::uint64_t seed, double target, std::int64_t staleRounds,
+void searchCover(const CoverModel& model, CoverState& state, std::uint64_t seed,
+                 double target, std::int64_t staleRounds,
                  SearchEffort& effort) {
   int n = model.n;
   int p = model.p;
-  if (p >= n || state.centres.empty()) return;
+  if (p >= n || state.centres.empty())
+    return;
   double tolerance = coverTolerance(model);
   int largest = std::min({kLargestShake, p, n - p});
   // A tabu walk gives up after this many moves without a better solution.
@@ -248,7 +268,8 @@ void searchCover(const CoverModel& model, CoverState& state,
       markBest(effort);
       continue;
     }
-    if (swap.in >= 0 && ++stall < stallLimit) continue;
+    if (swap.in >= 0 && ++stall < stallLimit)
+      continue;
     // Stalled: restart from the best solution, shaken by k swaps that
     // each bring in some uncovered demand.
     ++effort.rounds;
@@ -258,7 +279,8 @@ void searchCover(const CoverModel& model, CoverState& state,
     std::fill(tabu.until.begin(), tabu.until.end(), 0);
     uncovered.clear();
     for (int j = 0; j < n; ++j)
-      if (state.count[j] == 0 && model.weight[j] > 0) uncovered.push_back(j);
+      if (state.count[j] == 0 && model.weight[j] > 0)
+        uncovered.push_back(j);
     effort.work += n;
     for (int step = 0; step < k; ++step) {
       int out = state.centres[nextBelow(random, p)];

@@ -74,9 +74,8 @@ void improveCover(const CoverModel& model, CoverState& state,
 // ends when the effort budget is spent, `staleRounds` restarts pass without
 // improvement, or the coverage reaches `target`; leaves the best solution in
 // `state`.
-void searchCover(const CoverModel& model, CoverState& state,
-                 std::uint64_t seed, double target, std::int64_t staleRounds,
-                 SearchEffort& effort);
+void searchCover(const CoverModel& model, CoverState& state, std::uint64_t seed,
+                 double target, std::int64_t staleRounds, SearchEffort& effort);
 
 // The smallest improvement taken as one, against rounding of the sums.
 double coverTolerance(const CoverModel& model);

@@ -33,41 +33,49 @@ ExactResult solveCoverExactly(const CoverModel& model,
   std::vector<int> dominator = dominatingCandidates(model);
   std::vector<int> candidates;
   for (int i = 0; i < n; ++i)
-    if (dominator[i] < 0) candidates.push_back(i);
+    if (dominator[i] < 0)
+      candidates.push_back(i);
   int count = static_cast<int>(candidates.size());
   std::vector<int> xColumn(n, -1);
-  for (int c = 0; c < count; ++c) xColumn[candidates[c]] = c;
+  for (int c = 0; c < count; ++c)
+    xColumn[candidates[c]] = c;
   // Columns: the x of the candidates, then one y for each vertex with
   // demand. Rows: y_j - sum x_i <= 0 for those vertices, then sum x_i <= p.
   std::vector<int> yColumn(n, -1);
   int columns = count;
   for (int j = 0; j < n; ++j)
-    if (model.weight[j] > 0) yColumn[j] = columns++;
+    if (model.weight[j] > 0)
+      yColumn[j] = columns++;
   CoinPackedMatrix matrix(false, 0, 0);
   matrix.setDimensions(0, columns);
   std::vector<int> index;
   std::vector<double> value;
   for (int j = 0; j < n; ++j) {
-    if (yColumn[j] < 0) continue;
+    if (yColumn[j] < 0)
+      continue;
     index.assign(1, yColumn[j]);
     value.assign(1, 1.0);
     for (int m = model.byStart[j]; m < model.byStart[j + 1]; ++m) {
       int i = model.byList[m];
-      if (xColumn[i] < 0) continue;
+      if (xColumn[i] < 0)
+        continue;
       index.push_back(xColumn[i]);
       value.push_back(-1.0);
     }
-    matrix.appendRow(static_cast<int>(index.size()), index.data(), value.data());
+    matrix.appendRow(static_cast<int>(index.size()), index.data(),
+                     value.data());
   }
   index.resize(count);
   value.assign(count, 1.0);
-  for (int c = 0; c < count; ++c) index[c] = c;
+  for (int c = 0; c < count; ++c)
+    index[c] = c;
   matrix.appendRow(count, index.data(), value.data());
   int rows = matrix.getNumRows();
   std::vector<double> lower(columns, 0.0), upper(columns, 1.0);
   std::vector<double> objective(columns, 0.0);
   for (int j = 0; j < n; ++j)
-    if (yColumn[j] >= 0) objective[yColumn[j]] = -model.weight[j];
+    if (yColumn[j] >= 0)
+      objective[yColumn[j]] = -model.weight[j];
   std::vector<double> rowLower(rows, -COIN_DBL_MAX), rowUpper(rows, 0.0);
   rowUpper[rows - 1] = model.p;
 
@@ -86,7 +94,8 @@ ExactResult solveCoverExactly(const CoverModel& model,
     solver.setColName(c, columnName('x', candidates[c]));
   }
   for (int j = 0; j < n; ++j)
-    if (yColumn[j] >= 0) solver.setColName(yColumn[j], columnName('y', j));
+    if (yColumn[j] >= 0)
+      solver.setColName(yColumn[j], columnName('y', j));
 
   CbcModel cbc(solver);
   cbc.setLogLevel(0);
@@ -95,7 +104,8 @@ ExactResult solveCoverExactly(const CoverModel& model,
   // is worth its nodes; a dominated centre is replaced by its dominator.
   std::vector<std::pair<std::string, double>> mipStart;
   std::vector<char> open(n, 0);
-  for (int c : start) open[dominator[c] >= 0 ? dominator[c] : c] = 1;
+  for (int c : start)
+    open[dominator[c] >= 0 ? dominator[c] : c] = 1;
   for (int i : candidates)
     mipStart.push_back({columnName('x', i), open[i] ? 1.0 : 0.0});
   cbc.setMIPStart(mipStart);
@@ -107,24 +117,35 @@ ExactResult solveCoverExactly(const CoverModel& model,
   std::string increment = model.integral ? "0.999" : "1e-6";
   std::string nodeLimit = std::to_string(nodes > 0 ? nodes : 2147483647);
   // The cap is wall-clock time, as the user reads it, not processor time.
-  const char* argv[] = {"corvadel", "-log", "0", "-timeMode", "elapsed",
-                        "-sec", limit.c_str(),
-                        "-maxNodes", nodeLimit.c_str(), "-increment",
-                        increment.c_str(), "-solve", "-quit"};
+  const char* argv[] = {"corvadel",
+                        "-log",
+                        "0",
+                        "-timeMode",
+                        "elapsed",
+                        "-sec",
+                        limit.c_str(),
+                        "-maxNodes",
+                        nodeLimit.c_str(),
+                        "-increment",
+                        increment.c_str(),
+                        "-solve",
+                        "-quit"};
   CbcMain1(static_cast<int>(sizeof argv / sizeof argv[0]), argv, cbc);
 
   const double* best = cbc.bestSolution();
   if (best) {
     std::vector<int> centres;
     std::vector<char> taken(n, 0);
-    for (int c = 0; c < count && static_cast<int>(centres.size()) < model.p; ++c)
+    for (int c = 0; c < count && static_cast<int>(centres.size()) < model.p;
+         ++c)
       if (best[c] > 0.5) {
         centres.push_back(candidates[c]);
         taken[candidates[c]] = 1;
       }
     // Fewer than p columns may be open: any other vertices fill the rest.
     for (int i = 0; i < n && static_cast<int>(centres.size()) < model.p; ++i)
-      if (!taken[i]) centres.push_back(i);
+      if (!taken[i])
+        centres.push_back(i);
     double exact = model.totalWeight - uncoveredDemand(model, centres);
     if (exact > result.covered + 1e-9 * (1 + model.totalWeight)) {
       result.centres = centres;
@@ -132,8 +153,13 @@ ExactResult solveCoverExactly(const CoverModel& model,
     }
   }
   double proven = -cbc.getBestPossibleObjValue();
-  if (cbc.isProvenOptimal()) proven = result.covered;
-  if (std::isfinite(proven)) result.bound = std::min(bound, std::max(proven, result.covered));
-  result.proven = result.bound <= result.covered + (model.integral ? 1 - 1e-6 : 1e-9 * (1 + model.totalWeight));
+  if (cbc.isProvenOptimal())
+    proven = result.covered;
+  if (std::isfinite(proven))
+    result.bound = std::min(bound, std::max(proven, result.covered));
+  result.proven =
+      result.bound <=
+      result.covered +
+          (model.integral ? 1 - 1e-6 : 1e-9 * (1 + model.totalWeight));
   return result;
 }

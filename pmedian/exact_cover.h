@@ -15,7 +15,8 @@ struct ExactResult {
 };
 
 // Solves max sum w_j y_j, y_j <= sum of x_i over the candidates covering j,
-// sum x_i = p, x binary, y in [0, 1] by branch and cut, starting from
+// sum x_i <= p, x binary, y in [0, 1] (dominated candidates left out; the
+// answer is filled up to p centres) by branch and cut, starting from
 // `start` (coverage `covered`), for at most `seconds` and, when `nodes` is
 // positive, at most that many nodes (which makes a short run repeatable).
 // `bound` is an upper bound already known; the result's is never above it.

@@ -26,7 +26,8 @@ double medianLowerBound(const PmedProblem& problem, double upper,
     for (int i = 0; i < n; ++i) {
       const float* row = problem.cost.data() + static_cast<std::size_t>(i) * n;
       for (int j = 0; j < n; ++j)
-        if (j != i) lambda[j] = std::min<double>(lambda[j], row[j]);
+        if (j != i)
+          lambda[j] = std::min<double>(lambda[j], row[j]);
     }
   }
   std::vector<double> rho(n);
@@ -41,7 +42,8 @@ double medianLowerBound(const PmedProblem& problem, double upper,
     for (int i = 0; i < n; ++i) {
       const float* row = problem.cost.data() + static_cast<std::size_t>(i) * n;
       double r = 0;
-      for (int j = 0; j < n; ++j) r += std::min(0.0, row[j] - lambda[j]);
+      for (int j = 0; j < n; ++j)
+        r += std::min(0.0, row[j] - lambda[j]);
       rho[i] = r;
     }
     std::iota(order.begin(), order.end(), 0);
@@ -50,7 +52,8 @@ double medianLowerBound(const PmedProblem& problem, double upper,
                        return rho[x] < rho[y] || (rho[x] == rho[y] && x < y);
                      });
     double value = std::accumulate(lambda.begin(), lambda.end(), 0.0);
-    for (int k = 0; k < p; ++k) value += rho[order[k]];
+    for (int k = 0; k < p; ++k)
+      value += rho[order[k]];
     if (value > best + 1e-9 * (1 + best)) {
       best = value;
       idle = 0;
@@ -58,20 +61,25 @@ double medianLowerBound(const PmedProblem& problem, double upper,
       step /= 2;
       idle = 0;
     }
-    if (best >= upper - tolerance) break;
+    if (best >= upper - tolerance)
+      break;
     // Subgradient: 1 minus the number of chosen centres that serve j.
     std::fill(served.begin(), served.end(), 1.0);
     for (int k = 0; k < p; ++k) {
       const float* row =
           problem.cost.data() + static_cast<std::size_t>(order[k]) * n;
       for (int j = 0; j < n; ++j)
-        if (row[j] < lambda[j]) served[j] -= 1.0;
+        if (row[j] < lambda[j])
+          served[j] -= 1.0;
     }
     double norm = 0;
-    for (double g : served) norm += g * g;
-    if (norm == 0) break;  // the relaxed solution is feasible: optimal
+    for (double g : served)
+      norm += g * g;
+    if (norm == 0)
+      break;  // the relaxed solution is feasible: optimal
     double t = step * (upper - value) / norm;
-    for (int j = 0; j < n; ++j) lambda[j] = std::max(0.0, lambda[j] + t * served[j]);
+    for (int j = 0; j < n; ++j)
+      lambda[j] = std::max(0.0, lambda[j] + t * served[j]);
   }
   return std::min(best, upper);
 }
@@ -84,7 +92,8 @@ double coverUpperBound(const CoverModel& model, double lower, double tolerance,
   std::vector<double> mu(n, 0.0);
   for (int j = 0; j < n; ++j) {
     int count = model.byStart[j + 1] - model.byStart[j];
-    if (count > 0) mu[j] = model.weight[j] / count;
+    if (count > 0)
+      mu[j] = model.weight[j] / count;
   }
   std::vector<double> value(n);
   std::vector<int> order(n);
@@ -96,7 +105,8 @@ double coverUpperBound(const CoverModel& model, double lower, double tolerance,
     // L(mu) = sum max(0, w_j - mu_j) + the p largest sums of mu over a
     // cover list.
     double bound = 0;
-    for (int j = 0; j < n; ++j) bound += std::max(0.0, model.weight[j] - mu[j]);
+    for (int j = 0; j < n; ++j)
+      bound += std::max(0.0, model.weight[j] - mu[j]);
     for (int i = 0; i < n; ++i) {
       double v = 0;
       for (int k = model.coverStart[i]; k < model.coverStart[i + 1]; ++k)
@@ -104,12 +114,12 @@ double coverUpperBound(const CoverModel& model, double lower, double tolerance,
       value[i] = v;
     }
     std::iota(order.begin(), order.end(), 0);
-    std::nth_element(order.begin(), order.begin() + (p - 1), order.end(),
-                     [&](int x, int y) {
-                       return value[x] > value[y] ||
-                              (value[x] == value[y] && x < y);
-                     });
-    for (int k = 0; k < p; ++k) bound += value[order[k]];
+    std::nth_element(
+        order.begin(), order.begin() + (p - 1), order.end(), [&](int x, int y) {
+          return value[x] > value[y] || (value[x] == value[y] && x < y);
+        });
+    for (int k = 0; k < p; ++k)
+      bound += value[order[k]];
     if (bound < best - 1e-9 * (1 + best)) {
       best = bound;
       idle = 0;
@@ -117,20 +127,25 @@ double coverUpperBound(const CoverModel& model, double lower, double tolerance,
       step /= 2;
       idle = 0;
     }
-    if (best <= lower + tolerance) break;
+    if (best <= lower + tolerance)
+      break;
     // Subgradient of the minimisation: y_j less the chosen centres that
     // cover j.
-    for (int j = 0; j < n; ++j) slope[j] = model.weight[j] > mu[j] ? 1.0 : 0.0;
+    for (int j = 0; j < n; ++j)
+      slope[j] = model.weight[j] > mu[j] ? 1.0 : 0.0;
     for (int k = 0; k < p; ++k) {
       int i = order[k];
       for (int m = model.coverStart[i]; m < model.coverStart[i + 1]; ++m)
         slope[model.coverList[m]] -= 1.0;
     }
     double norm = 0;
-    for (double g : slope) norm += g * g;
-    if (norm == 0) break;
+    for (double g : slope)
+      norm += g * g;
+    if (norm == 0)
+      break;
     double t = step * (bound - lower) / norm;
-    for (int j = 0; j < n; ++j) mu[j] = std::max(0.0, mu[j] + t * slope[j]);
+    for (int j = 0; j < n; ++j)
+      mu[j] = std::max(0.0, mu[j] + t * slope[j]);
   }
   return std::max(best, lower);
 }

@@ -52,12 +52,15 @@ void recomputeLoss(const PmedProblem& problem, MedianState& state) {
 void restoreCentres(const PmedProblem& problem, MedianState& state,
                     const std::vector<int>& best) {
   std::vector<char> wanted(problem.n, 0);
-  for (int c : best) wanted[c] = 1;
+  for (int c : best)
+    wanted[c] = 1;
   std::vector<int> leaving, coming;
   for (int c : state.centres)
-    if (!wanted[c]) leaving.push_back(c);
+    if (!wanted[c])
+      leaving.push_back(c);
   for (int c : best)
-    if (state.position[c] < 0) coming.push_back(c);
+    if (state.position[c] < 0)
+      coming.push_back(c);
   for (std::size_t k = 0; k < leaving.size(); ++k)
     swapMedian(problem, state, coming[k], leaving[k]);
 }
@@ -72,7 +75,8 @@ double medianCost(const PmedProblem& problem, const std::vector<int>& centres) {
   double total = 0;
   for (int j = 0; j < problem.n; ++j) {
     double d = kFar;
-    for (int c : centres) d = std::min(d, costAt(problem, c, j));
+    for (int c : centres)
+      d = std::min(d, costAt(problem, c, j));
     total += d;
   }
   return total;
@@ -90,7 +94,8 @@ void setMedianCentres(const PmedProblem& problem, MedianState& state,
   state.dist1.assign(n, kFar);
   state.dist2.assign(n, kFar);
   state.loss.assign(n, 0.0);
-  for (int j = 0; j < n; ++j) nearestTwo(problem, state, j);
+  for (int j = 0; j < n; ++j)
+    nearestTwo(problem, state, j);
   recomputeLoss(problem, state);
 }
 
@@ -98,9 +103,11 @@ int bestSingleCentre(const PmedProblem& problem) {
   int best = 0;
   double bestSum = kFar;
   for (int i = 0; i < problem.n; ++i) {
-    const float* row = problem.cost.data() + static_cast<std::size_t>(i) * problem.n;
+    const float* row =
+        problem.cost.data() + static_cast<std::size_t>(i) * problem.n;
     double sum = 0;
-    for (int j = 0; j < problem.n; ++j) sum += row[j];
+    for (int j = 0; j < problem.n; ++j)
+      sum += row[j];
     if (sum < bestSum) {
       bestSum = sum;
       best = i;
@@ -109,12 +116,14 @@ int bestSingleCentre(const PmedProblem& problem) {
   return best;
 }
 
-std::vector<int> greedyMedian(const PmedProblem& problem, SearchEffort& effort) {
+std::vector<int> greedyMedian(const PmedProblem& problem,
+                              SearchEffort& effort) {
   int n = problem.n;
   std::vector<int> centres = {bestSingleCentre(problem)};
   effort.work += static_cast<std::int64_t>(n) * n;
   std::vector<double> nearest(n);
-  for (int j = 0; j < n; ++j) nearest[j] = costAt(problem, centres[0], j);
+  for (int j = 0; j < n; ++j)
+    nearest[j] = costAt(problem, centres[0], j);
   std::vector<char> open(n, 0);
   open[centres[0]] = 1;
   // Lazy greedy: a stale gain is an upper bound of the true one, because a
@@ -124,7 +133,8 @@ std::vector<int> greedyMedian(const PmedProblem& problem, SearchEffort& effort) 
     const float* row = problem.cost.data() + static_cast<std::size_t>(a) * n;
     double g = 0;
     for (int j = 0; j < n; ++j)
-      if (row[j] < nearest[j]) g += nearest[j] - row[j];
+      if (row[j] < nearest[j])
+        g += nearest[j] - row[j];
     effort.work += n;
     return g;
   };
@@ -133,11 +143,12 @@ std::vector<int> greedyMedian(const PmedProblem& problem, SearchEffort& effort) 
                   const std::pair<double, int>& y) {
     return x.first < y.first || (x.first == y.first && x.second > y.second);
   };
-  std::priority_queue<std::pair<double, int>, std::vector<std::pair<double, int>>,
-                      decltype(below)>
+  std::priority_queue<std::pair<double, int>,
+                      std::vector<std::pair<double, int>>, decltype(below)>
       queue(below);
   for (int a = 0; a < n; ++a)
-    if (!open[a]) queue.push({gainOf(a), a});
+    if (!open[a])
+      queue.push({gainOf(a), a});
   while (static_cast<int>(centres.size()) < problem.p) {
     auto [stale, a] = queue.top();
     queue.pop();
@@ -149,7 +160,8 @@ std::vector<int> greedyMedian(const PmedProblem& problem, SearchEffort& effort) 
     centres.push_back(a);
     open[a] = 1;
     const float* row = problem.cost.data() + static_cast<std::size_t>(a) * n;
-    for (int j = 0; j < n; ++j) nearest[j] = std::min<double>(nearest[j], row[j]);
+    for (int j = 0; j < n; ++j)
+      nearest[j] = std::min<double>(nearest[j], row[j]);
   }
   return centres;
 }
@@ -161,10 +173,12 @@ MedianSwap bestMedianSwap(const PmedProblem& problem, const MedianState& state,
   static thread_local std::vector<double> netLoss;
   netLoss.assign(n, 0.0);
   for (int a = 0; a < n; ++a) {
-    if (state.position[a] >= 0) continue;
+    if (state.position[a] >= 0)
+      continue;
     // Opening a saves `profit` on the vertices it is nearer to; closing r
     // then costs loss[r] less what a takes over from r's customers.
-    for (int r : state.centres) netLoss[r] = state.loss[r];
+    for (int r : state.centres)
+      netLoss[r] = state.loss[r];
     const float* row = problem.cost.data() + static_cast<std::size_t>(a) * n;
     double profit = 0;
     for (int j = 0; j < n; ++j) {
@@ -180,7 +194,8 @@ MedianSwap bestMedianSwap(const PmedProblem& problem, const MedianState& state,
     effort.work += n + static_cast<std::int64_t>(state.centres.size());
     for (int r : state.centres) {
       double delta = profit - netLoss[r];
-      if (best.in < 0 || delta > best.delta) best = {a, r, delta};
+      if (best.in < 0 || delta > best.delta)
+        best = {a, r, delta};
     }
   }
   return best;
@@ -192,7 +207,8 @@ void swapMedian(const PmedProblem& problem, MedianState& state, int in,
   state.centres[slot] = in;
   state.position[in] = slot;
   state.position[out] = -1;
-  const float* row = problem.cost.data() + static_cast<std::size_t>(in) * problem.n;
+  const float* row =
+      problem.cost.data() + static_cast<std::size_t>(in) * problem.n;
   for (int j = 0; j < problem.n; ++j) {
     if (state.near1[j] == out || state.near2[j] == out) {
       nearestTwo(problem, state, j);
@@ -214,20 +230,23 @@ void swapMedian(const PmedProblem& problem, MedianState& state, int in,
 
 void improveMedian(const PmedProblem& problem, MedianState& state,
                    SearchEffort& effort) {
-  if (state.centres.size() < 2) return;
+  if (state.centres.size() < 2)
+    return;
   for (;;) {
     MedianSwap swap = bestMedianSwap(problem, state, effort);
-    if (swap.in < 0 || swap.delta <= medianTolerance(problem, state)) return;
+    if (swap.in < 0 || swap.delta <= medianTolerance(problem, state))
+      return;
     swapMedian(problem, state, swap.in, swap.out);
   }
 }
 
 void searchMedian(const PmedProblem& problem, MedianState& state,
                   std::uint64_t seed, double target, std::int64_t staleRounds,
-                 SearchEffort& effort) {
+                  SearchEffort& effort) {
   int n = problem.n;
   int p = problem.p;
-  if (p < 2 || p >= n) return;
+  if (p < 2 || p >= n)
+    return;
   int largest = std::min({kLargestShake, p, n - p});
   RandomStream random = randomStream(seed);
   std::vector<int> best = state.centres;

@@ -10,14 +10,14 @@
 // nearest and second-nearest open centre: what the fast interchange needs to
 // price a swap in one pass over the vertices.
 struct MedianState {
-  std::vector<int> centres;    // open centres
-  std::vector<int> position;   // index in centres, -1 when closed
-  std::vector<int> near1;      // nearest open centre of j
-  std::vector<int> near2;      // second nearest; -1 when p = 1
-  std::vector<double> dist1;   // cost of serving j from near1
-  std::vector<double> dist2;   // from near2
-  std::vector<double> loss;    // extra cost of closing r: j go to near2
-  double cost = 0;             // the p-median objective
+  std::vector<int> centres;   // open centres
+  std::vector<int> position;  // index in centres, -1 when closed
+  std::vector<int> near1;     // nearest open centre of j
+  std::vector<int> near2;     // second nearest; -1 when p = 1
+  std::vector<double> dist1;  // cost of serving j from near1
+  std::vector<double> dist2;  // from near2
+  std::vector<double> loss;   // extra cost of closing r: j go to near2
+  double cost = 0;            // the p-median objective
 };
 
 // One exchange: open `in`, close `out`; `delta` is the decrease of cost.
@@ -58,8 +58,8 @@ void improveMedian(const PmedProblem& problem, MedianState& state,
 // `staleRounds` pass without improvement, or the cost reaches `target`;
 // leaves the best solution in `state`.
 void searchMedian(const PmedProblem& problem, MedianState& state,
-                  std::uint64_t seed, double target,
-                  std::int64_t staleRounds, SearchEffort& effort);
+                  std::uint64_t seed, double target, std::int64_t staleRounds,
+                  SearchEffort& effort);
 
 // The smallest improvement taken as one, against rounding of the sums.
 double medianTolerance(const PmedProblem& problem, const MedianState& state);

@@ -29,7 +29,8 @@ int maxVertices() {
   // Half the memory for the matrix: the search and its lists need the rest.
   std::uint64_t cells = bytes / 2 / sizeof(float);
   auto side = static_cast<std::uint64_t>(std::sqrt(static_cast<double>(cells)));
-  while (side > 0 && side * side > cells) --side;
+  while (side > 0 && side * side > cells)
+    --side;
   return static_cast<int>(std::min(side, kIntSide));
 }
 
@@ -63,7 +64,8 @@ void readPmedData(DataReader& in, PmedProblem& out) {
 
 void loadPmedData(const char* path, PmedProblem& out) {
   std::FILE* file = openForReading(path);
-  if (!file) fatalExit("\n>>> Arquivo de dados %s nao pode ser aberto", path);
+  if (!file)
+    fatalExit("\n>>> Arquivo de dados %s nao pode ser aberto", path);
   DataReader in(file, path);
   readPmedData(in, out);
   closeReading(file);

@@ -30,7 +30,8 @@ constexpr int kMedianBoundMaxSteps = 400;
 
 bool wholeCosts(const PmedProblem& problem) {
   for (float c : problem.cost)
-    if (c != std::floor(c)) return false;
+    if (c != std::floor(c))
+      return false;
   return true;
 }
 
@@ -60,8 +61,8 @@ SolveOutcome solveCovering(const CoverModel& model, const SolveOptions& options,
     greedyCover(model, state, effort);
     improveCover(model, state, effort);
     markBest(effort);
-    upper = settle(coverUpperBound(model, state.covered, tolerance,
-                                   kCoverBoundSteps));
+    upper = settle(
+        coverUpperBound(model, state.covered, tolerance, kCoverBoundSteps));
     auto open = [&] { return state.covered < upper - tolerance; };
     auto seed = static_cast<std::uint64_t>(options.seed);
     effort.budget += effort.work;
@@ -77,10 +78,9 @@ SolveOutcome solveCovering(const CoverModel& model, const SolveOptions& options,
     double asideCovered = -1;
     double asideSeconds = 0;
     if (open() && options.exactSeconds > 0) {
-      ExactResult probe =
-          solveCoverExactly(model, state.centres, state.covered, upper,
-                            std::min(options.exactSeconds, kProbeSeconds),
-                            kProbeNodes);
+      ExactResult probe = solveCoverExactly(
+          model, state.centres, state.covered, upper,
+          std::min(options.exactSeconds, kProbeSeconds), kProbeNodes);
       upper = settle(probe.bound);
       if (probe.covered > state.covered + tolerance) {
         aside = probe.centres;
@@ -103,7 +103,8 @@ SolveOutcome solveCovering(const CoverModel& model, const SolveOptions& options,
     if (covered < upper - tolerance && options.exactSeconds > 0) {
       ExactResult exact = solveCoverExactly(model, centres, covered, upper,
                                             options.exactSeconds);
-      if (exact.covered > covered + tolerance) markBest(effort);
+      if (exact.covered > covered + tolerance)
+        markBest(effort);
       centres = exact.centres;
       covered = exact.covered;
       upper = settle(exact.bound);
@@ -145,7 +146,8 @@ SolveOutcome solveMedian(const PmedProblem& problem,
                                           double{kMedianBoundMaxSteps}));
   double lower = medianLowerBound(problem, state.cost, tolerance, steps);
   // Whole costs have a whole optimum: the bound rounds up.
-  if (whole) lower = std::ceil(lower - 1e-6);
+  if (whole)
+    lower = std::ceil(lower - 1e-6);
   if (state.cost > lower + tolerance) {
     effort.budget += effort.work;
     searchMedian(problem, state, static_cast<std::uint64_t>(options.seed),
@@ -160,7 +162,8 @@ SolveOutcome solveMedian(const PmedProblem& problem,
 
 }  // namespace
 
-SolveOutcome solvePmed(const PmedProblem& problem, const SolveOptions& options) {
+SolveOutcome solvePmed(const PmedProblem& problem,
+                       const SolveOptions& options) {
   SearchEffort effort;
   effort.budget = options.budget;
   effort.secondsCap = options.searchSeconds;
@@ -169,7 +172,8 @@ SolveOutcome solvePmed(const PmedProblem& problem, const SolveOptions& options) 
                              ? solveCovering(model, options, effort)
                              : solveMedian(problem, options, effort);
   outcome.secondsFound = effort.secondsAtBest;
-  if (outcome.proven) outcome.secondsProven = elapsedSeconds(effort);
+  if (outcome.proven)
+    outcome.secondsProven = elapsedSeconds(effort);
   outcome.rounds = effort.rounds;
   return outcome;
 }

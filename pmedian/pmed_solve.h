@@ -8,10 +8,10 @@
 // How a run may spend its effort; the defaults are those of a run with no
 // options.
 struct SolveOptions {
-  double exactSeconds = 30;       // cap of the branch-and-cut phase; 0 skips it
-  double searchSeconds = 0;       // optional cap of the perturbation rounds
+  double exactSeconds = 30;  // cap of the branch-and-cut phase; 0 skips it
+  double searchSeconds = 0;  // optional cap of the perturbation rounds
   std::int64_t budget = 1500000000;  // work units of the perturbation rounds
-  int seed = 1;                   // seed of the perturbation rounds
+  int seed = 1;                      // seed of the perturbation rounds
 };
 
 // The answer and how it was reached.

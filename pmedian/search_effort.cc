@@ -9,12 +9,15 @@ double elapsedSeconds(const SearchEffort& effort) {
 }
 
 bool effortLeft(const SearchEffort& effort) {
-  if (effort.work >= effort.budget) return false;
+  if (effort.work >= effort.budget)
+    return false;
   // The clock is read once a round; rounds are short.
   return effort.secondsCap <= 0 || elapsedSeconds(effort) < effort.secondsCap;
 }
 
-void markBest(SearchEffort& effort) { effort.secondsAtBest = elapsedSeconds(effort); }
+void markBest(SearchEffort& effort) {
+  effort.secondsAtBest = elapsedSeconds(effort);
+}
 
 std::int64_t staleRoundLimit(int p) {
   return std::max<std::int64_t>(2000, std::int64_t{40} * p);

@@ -23,8 +23,8 @@ bool readsAsEndMark(double value) {
 
 void writeSolution(const char* path, const SolverAnswer& answer) {
   std::string temporary = std::string(path) + ".tmp";
-  std::string message =
-      std::string("\n>>> Arquivo de dados ") + temporary + " nao pode ser criado";
+  std::string message = std::string("\n>>> Arquivo de dados ") + temporary +
+                        " nao pode ser criado";
   {
     OutFile out(temporary.c_str(), message.c_str());
     // The leading reals are informative; when one would be taken for the

@@ -19,7 +19,8 @@ const char* valueOf(int argc, char** argv, int k) {
 double secondsValue(const char* option, const char* text) {
   std::string_view token(text);
   double value = 0;
-  auto [stop, error] = std::from_chars(token.data(), token.data() + token.size(), value);
+  auto [stop, error] =
+      std::from_chars(token.data(), token.data() + token.size(), value);
   if (error != std::errc() || stop != token.data() + token.size() ||
       !std::isfinite(value) || value < 0)
     fatalExit("\n>>> Valor invalido para a opcao %s: %s", option, text);
@@ -30,7 +31,8 @@ long long wholeValue(const char* option, const char* text, long long low,
                      long long high) {
   std::string_view token(text);
   long long value = 0;
-  auto [stop, error] = std::from_chars(token.data(), token.data() + token.size(), value);
+  auto [stop, error] =
+      std::from_chars(token.data(), token.data() + token.size(), value);
   if (error != std::errc() || stop != token.data() + token.size() ||
       value < low || value > high)
     fatalExit("\n>>> Valor invalido para a opcao %s: %s", option, text);
@@ -51,7 +53,8 @@ SolverOptions parseSolverOptions(int argc, char** argv) {
       options.solve.exactSeconds = secondsValue(option, valueOf(argc, argv, k));
       ++k;
     } else if (std::strcmp(option, "-T") == 0) {
-      options.solve.searchSeconds = secondsValue(option, valueOf(argc, argv, k));
+      options.solve.searchSeconds =
+          secondsValue(option, valueOf(argc, argv, k));
       ++k;
     } else if (std::strcmp(option, "-b") == 0) {
       // Millions of work units; a million million is beyond any sane run.

@@ -38,33 +38,40 @@ TEST(PmedDataTest, FillsMatrixWithZeroDiagonal) {
 
 TEST(PmedDataTest, RejectsBadHeaders) {
   PmedProblem problem;
-  const std::string bad = "\n>>> Arquivo de dados pmeddata.dat com cabecalho invalido";
+  const std::string bad =
+      "\n>>> Arquivo de dados pmeddata.dat com cabecalho invalido";
   EXPECT_EQ(readFails("0 1\n", problem), bad);
   EXPECT_EQ(readFails("3 0\n", problem), bad);
   EXPECT_EQ(readFails("3 4\n", problem), bad);
   EXPECT_EQ(readFails("-2 1\n", problem), bad);
-  EXPECT_EQ(readFails("3 2.0\n", problem),
-            "\n>>> Arquivo de dados pmeddata.dat com valor invalido na linha 1");
+  EXPECT_EQ(
+      readFails("3 2.0\n", problem),
+      "\n>>> Arquivo de dados pmeddata.dat com valor invalido na linha 1");
 }
 
 TEST(PmedDataTest, RejectsMatrixBeyondMemory) {
   PmedProblem problem;
   // 46341 squared overflows an int, whatever the memory.
-  EXPECT_EQ(readFails("46341 1\n", problem).rfind("\n>>> Memoria insuficiente", 0), 0u);
+  EXPECT_EQ(
+      readFails("46341 1\n", problem).rfind("\n>>> Memoria insuficiente", 0),
+      0u);
 }
 
 TEST(PmedDataTest, NamesLineOfNegativeOrInvalidCost) {
   PmedProblem problem;
   std::string negative = kSmall;
   negative.replace(negative.find("    4.00000"), 11, "   -4.00000");
-  EXPECT_EQ(readFails(negative, problem),
-            "\n>>> Arquivo de dados pmeddata.dat com custo negativo na linha 6");
+  EXPECT_EQ(
+      readFails(negative, problem),
+      "\n>>> Arquivo de dados pmeddata.dat com custo negativo na linha 6");
   std::string invalid = kSmall;
   invalid.replace(invalid.find("    2.50000"), 11, "    2.5x000");
-  EXPECT_EQ(readFails(invalid, problem),
-            "\n>>> Arquivo de dados pmeddata.dat com valor invalido na linha 3");
-  EXPECT_EQ(readFails("2 1\n nan\n 1.0\n", problem),
-            "\n>>> Arquivo de dados pmeddata.dat com valor invalido na linha 2");
+  EXPECT_EQ(
+      readFails(invalid, problem),
+      "\n>>> Arquivo de dados pmeddata.dat com valor invalido na linha 3");
+  EXPECT_EQ(
+      readFails("2 1\n nan\n 1.0\n", problem),
+      "\n>>> Arquivo de dados pmeddata.dat com valor invalido na linha 2");
 }
 
 // Every prefix of a valid file either reads in full (only the last value
@@ -84,7 +91,8 @@ TEST(PmedDataTest, TruncatedFileReadsOrFailsCleanly) {
           << length;
     } else {
       EXPECT_TRUE(message == ended ||
-                  message.find("com valor invalido na linha") != std::string::npos)
+                  message.find("com valor invalido na linha") !=
+                      std::string::npos)
           << length << ": " << message;
     }
   }

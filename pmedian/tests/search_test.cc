@@ -36,7 +36,8 @@ PmedProblem randomProblem(int n, int p, bool covering, double radius,
   problem.cost.assign(static_cast<std::size_t>(n) * n, 0.0f);
   for (int i = 0; i < n; ++i) {
     for (int j = 0; j < n; ++j) {
-      if (i == j) continue;
+      if (i == j)
+        continue;
       double d = std::hypot(x[i] - x[j], y[i] - y[j]);
       problem.cost[i * n + j] =
           covering ? (d <= radius ? 0.0f : static_cast<float>(demand[j]))
@@ -47,16 +48,21 @@ PmedProblem randomProblem(int n, int p, bool covering, double radius,
 }
 
 // Calls `visit` on every set of p vertices.
-void forEachSubset(int n, int p, const std::function<void(const std::vector<int>&)>& visit) {
+void forEachSubset(int n, int p,
+                   const std::function<void(const std::vector<int>&)>& visit) {
   std::vector<int> pick(p);
-  for (int k = 0; k < p; ++k) pick[k] = k;
+  for (int k = 0; k < p; ++k)
+    pick[k] = k;
   for (;;) {
     visit(pick);
     int k = p - 1;
-    while (k >= 0 && pick[k] == n - p + k) --k;
-    if (k < 0) return;
+    while (k >= 0 && pick[k] == n - p + k)
+      --k;
+    if (k < 0)
+      return;
     ++pick[k];
-    for (int m = k + 1; m < p; ++m) pick[m] = pick[m - 1] + 1;
+    for (int m = k + 1; m < p; ++m)
+      pick[m] = pick[m - 1] + 1;
   }
 }
 
@@ -97,11 +103,13 @@ TEST(CoverSearchTest, BookkeepingMatchesRecountAfterMoves) {
       double expected;
       if (state.position[i] < 0) {
         with.push_back(i);
-        expected = uncoveredDemand(model, state.centres) - uncoveredDemand(model, with);
+        expected = uncoveredDemand(model, state.centres) -
+                   uncoveredDemand(model, with);
         EXPECT_DOUBLE_EQ(state.gain[i], expected) << i;
       } else {
         with.erase(std::find(with.begin(), with.end(), i));
-        expected = uncoveredDemand(model, with) - uncoveredDemand(model, state.centres);
+        expected = uncoveredDemand(model, with) -
+                   uncoveredDemand(model, state.centres);
         EXPECT_DOUBLE_EQ(state.loss[i], expected) << i;
       }
     }
@@ -112,7 +120,8 @@ TEST(CoverSearchTest, BookkeepingMatchesRecountAfterMoves) {
 // enumerated, does better.
 TEST(CoverSearchTest, BestSwapIsExactAndMaximal) {
   for (std::uint64_t seed = 1; seed <= 20; ++seed) {
-    PmedProblem problem = randomProblem(25, 2 + static_cast<int>(seed % 5), true, 0.2, seed);
+    PmedProblem problem =
+        randomProblem(25, 2 + static_cast<int>(seed % 5), true, 0.2, seed);
     CoverModel model;
     ASSERT_TRUE(buildCoverModel(problem, model));
     CoverState state;
@@ -122,13 +131,16 @@ TEST(CoverSearchTest, BestSwapIsExactAndMaximal) {
     ASSERT_GE(swap.in, 0);
     double before = uncoveredDemand(model, state.centres);
     EXPECT_NEAR(swap.delta,
-                before - uncoveredDemand(model, swapped(state.centres, swap.in, swap.out)),
+                before - uncoveredDemand(
+                             model, swapped(state.centres, swap.in, swap.out)),
                 1e-9);
     for (int in = 0; in < model.n; ++in) {
-      if (state.position[in] >= 0) continue;
+      if (state.position[in] >= 0)
+        continue;
       for (int out : state.centres)
-        EXPECT_LE(before - uncoveredDemand(model, swapped(state.centres, in, out)),
-                  swap.delta + 1e-9);
+        EXPECT_LE(
+            before - uncoveredDemand(model, swapped(state.centres, in, out)),
+            swap.delta + 1e-9);
     }
   }
 }
@@ -137,7 +149,8 @@ TEST(CoverSearchTest, BestSwapIsExactAndMaximal) {
 // level, and no allowed swap does better.
 TEST(CoverSearchTest, TabuSwapIsBestAllowed) {
   for (std::uint64_t seed = 1; seed <= 20; ++seed) {
-    PmedProblem problem = randomProblem(25, 2 + static_cast<int>(seed % 5), true, 0.2, seed);
+    PmedProblem problem =
+        randomProblem(25, 2 + static_cast<int>(seed % 5), true, 0.2, seed);
     CoverModel model;
     ASSERT_TRUE(buildCoverModel(problem, model));
     CoverState state;
@@ -148,7 +161,8 @@ TEST(CoverSearchTest, TabuSwapIsBestAllowed) {
     tabu.now = 10;
     tabu.until.assign(model.n, 0);
     for (int i = 0; i < model.n; ++i)
-      if (nextBelow(random, 3) == 0) tabu.until[i] = 11;
+      if (nextBelow(random, 3) == 0)
+        tabu.until[i] = 11;
     // Aspiration at the present coverage in half the cases, out of reach
     // in the others.
     tabu.aspiration = seed % 2 ? state.covered : model.totalWeight;
@@ -161,10 +175,13 @@ TEST(CoverSearchTest, TabuSwapIsBestAllowed) {
     };
     double bestAllowed = -INFINITY;
     for (int in = 0; in < model.n; ++in) {
-      if (state.position[in] >= 0) continue;
+      if (state.position[in] >= 0)
+        continue;
       for (int out : state.centres) {
-        double delta = before - uncoveredDemand(model, swapped(state.centres, in, out));
-        if (allowed(in, out, delta)) bestAllowed = std::max(bestAllowed, delta);
+        double delta =
+            before - uncoveredDemand(model, swapped(state.centres, in, out));
+        if (allowed(in, out, delta))
+          bestAllowed = std::max(bestAllowed, delta);
       }
     }
     if (bestAllowed == -INFINITY) {
@@ -173,7 +190,8 @@ TEST(CoverSearchTest, TabuSwapIsBestAllowed) {
     }
     ASSERT_GE(swap.in, 0) << seed;
     EXPECT_NEAR(swap.delta,
-                before - uncoveredDemand(model, swapped(state.centres, swap.in, swap.out)),
+                before - uncoveredDemand(
+                             model, swapped(state.centres, swap.in, swap.out)),
                 1e-9);
     EXPECT_TRUE(allowed(swap.in, swap.out, swap.delta)) << seed;
     EXPECT_NEAR(swap.delta, bestAllowed, 1e-9) << seed;
@@ -188,23 +206,27 @@ TEST(CoverSearchTest, NotCoveringWhenColumnHasTwoValues) {
 
 TEST(MedianSearchTest, BestSwapIsExactAndMaximal) {
   for (std::uint64_t seed = 1; seed <= 20; ++seed) {
-    PmedProblem problem = randomProblem(25, 2 + static_cast<int>(seed % 5), false, 0, seed);
+    PmedProblem problem =
+        randomProblem(25, 2 + static_cast<int>(seed % 5), false, 0, seed);
     SearchEffort effort;
     MedianState state;
     setMedianCentres(problem, state, greedyMedian(problem, effort));
     // Start away from the greedy answer so that improving swaps exist.
     int closed = 0;
-    while (state.position[closed] >= 0) ++closed;
+    while (state.position[closed] >= 0)
+      ++closed;
     swapMedian(problem, state, closed, state.centres[0]);
     MedianSwap swap = bestMedianSwap(problem, state, effort);
     ASSERT_GE(swap.in, 0);
     double before = medianCost(problem, state.centres);
     EXPECT_NEAR(state.cost, before, 1e-6);
-    EXPECT_NEAR(swap.delta,
-                before - medianCost(problem, swapped(state.centres, swap.in, swap.out)),
-                1e-6);
+    EXPECT_NEAR(
+        swap.delta,
+        before - medianCost(problem, swapped(state.centres, swap.in, swap.out)),
+        1e-6);
     for (int in = 0; in < problem.n; ++in) {
-      if (state.position[in] >= 0) continue;
+      if (state.position[in] >= 0)
+        continue;
       for (int out : state.centres)
         EXPECT_LE(before - medianCost(problem, swapped(state.centres, in, out)),
                   swap.delta + 1e-6);
@@ -232,7 +254,8 @@ TEST(BoundTest, NeverPassesEnumeratedOptimum) {
     CoverModel model;
     ASSERT_TRUE(buildCoverModel(covering, model));
     double bestCovered = model.totalWeight - optimalCost(covering);
-    EXPECT_GE(coverUpperBound(model, bestCovered, 0, 300), bestCovered - 1e-6) << seed;
+    EXPECT_GE(coverUpperBound(model, bestCovered, 0, 300), bestCovered - 1e-6)
+        << seed;
     EXPECT_GE(coverUpperBound(model, 0, 0, 300), bestCovered - 1e-6) << seed;
   }
 }
@@ -242,8 +265,8 @@ TEST(BoundTest, NeverPassesEnumeratedOptimum) {
 TEST(SolveTest, ReachesEnumeratedOptimum) {
   for (std::uint64_t seed = 1; seed <= 10; ++seed) {
     for (bool covering : {true, false}) {
-      PmedProblem problem =
-          randomProblem(13, 1 + static_cast<int>(seed % 5), covering, 0.25, seed);
+      PmedProblem problem = randomProblem(13, 1 + static_cast<int>(seed % 5),
+                                          covering, 0.25, seed);
       double best = optimalCost(problem);
       for (double exactSeconds : {0.0, 10.0}) {
         SolveOptions options;
@@ -293,17 +316,21 @@ namespace {
 // the enumerated optimum.
 TEST(ExactCoverTest, ProvesEnumeratedOptimumFromPoorStart) {
   for (std::uint64_t seed = 1; seed <= 6; ++seed) {
-    PmedProblem problem = randomProblem(14, 2 + static_cast<int>(seed % 3), true, 0.25, seed);
+    PmedProblem problem =
+        randomProblem(14, 2 + static_cast<int>(seed % 3), true, 0.25, seed);
     CoverModel model;
     ASSERT_TRUE(buildCoverModel(problem, model));
     double bestCovered = model.totalWeight - optimalCost(problem);
     std::vector<int> start;
-    for (int k = 0; k < problem.p; ++k) start.push_back(k);
+    for (int k = 0; k < problem.p; ++k)
+      start.push_back(k);
     double covered = model.totalWeight - uncoveredDemand(model, start);
-    ExactResult exact = solveCoverExactly(model, start, covered, model.totalWeight, 10);
+    ExactResult exact =
+        solveCoverExactly(model, start, covered, model.totalWeight, 10);
     EXPECT_TRUE(exact.proven) << seed;
     EXPECT_NEAR(exact.covered, bestCovered, 1e-6) << seed;
-    EXPECT_NEAR(model.totalWeight - uncoveredDemand(model, exact.centres), bestCovered, 1e-6);
+    EXPECT_NEAR(model.totalWeight - uncoveredDemand(model, exact.centres),
+                bestCovered, 1e-6);
     EXPECT_GE(exact.bound, bestCovered - 1e-6);
   }
 }
@@ -321,8 +348,9 @@ TEST(CoverModelTest, DominatorsCoverWhatTheyReplace) {
     ASSERT_TRUE(buildCoverModel(problem, model));
     std::vector<int> dominator = dominatingCandidates(model);
     auto list = [&](int i) {
-      return std::vector<int>(model.coverList.begin() + model.coverStart[i],
-                              model.coverList.begin() + model.coverStart[i + 1]);
+      return std::vector<int>(
+          model.coverList.begin() + model.coverStart[i],
+          model.coverList.begin() + model.coverStart[i + 1]);
     };
     auto inside = [&](int i, int k) {
       std::vector<int> a = list(i), b = list(k);
@@ -336,7 +364,8 @@ TEST(CoverModelTest, DominatorsCoverWhatTheyReplace) {
         continue;
       }
       for (int other = 0; other < model.n; ++other) {
-        if (other == i || !inside(i, other)) continue;
+        if (other == i || !inside(i, other))
+          continue;
         // Only an equal list of higher index may hold it.
         EXPECT_EQ(list(other), list(i)) << seed << " " << i;
         EXPECT_GT(other, i) << seed << " " << i;

@@ -44,8 +44,9 @@ class SolverProgramTest : public testing::Test {
   // Runs the program with `arguments`; its exit status, with its standard
   // output in `console_` and its standard error in `errors_`.
   int run(const std::string& arguments = "") {
-    std::string command = "cd '" + folder_.string() + "' && '" SOLVER_PROGRAM "' " +
-                          arguments + " > console.txt 2> errors.txt";
+    std::string command = "cd '" + folder_.string() +
+                          "' && '" SOLVER_PROGRAM "' " + arguments +
+                          " > console.txt 2> errors.txt";
     int status = std::system(command.c_str());
     console_ = get("console.txt");
     errors_ = get("errors.txt");
@@ -67,13 +68,15 @@ TEST_F(SolverProgramTest, FailuresLeaveNoAnswer) {
       {"2 3\n", "\n>>> Arquivo de dados pmeddata.dat com cabecalho invalido"},
       {"2 1\n1.0\n-1.0\n",
        "\n>>> Arquivo de dados pmeddata.dat com custo negativo na linha 3"},
-      {"2 1\n1.0\n", "\n>>> Arquivo de dados pmeddata.dat termina antes do fim dos dados"},
+      {"2 1\n1.0\n",
+       "\n>>> Arquivo de dados pmeddata.dat termina antes do fim dos dados"},
       {"2 1\n1.0\n1,5\n",
        "\n>>> Arquivo de dados pmeddata.dat com valor invalido na linha 3"},
   };
   for (const Case& c : cases) {
     fs::remove(folder_ / "pmeddata.dat");
-    if (c.data) put("pmeddata.dat", c.data);
+    if (c.data)
+      put("pmeddata.dat", c.data);
     // A stale answer must be gone even though the run fails.
     put("solucao.txt", "1 9999999 1 0\n");
     EXPECT_EQ(run(), 1);
@@ -108,7 +111,9 @@ TEST_F(SolverProgramTest, AnswerReadsBackThroughToolReader) {
   put("pmeddata.dat", data);
   ASSERT_EQ(run(), 0);
   EXPECT_EQ(errors_, "");
-  EXPECT_EQ(console_.rfind("\nCorvadel: objetivo 0.00 limite 0.00 gap 0.00% tempo ", 0), 0u)
+  EXPECT_EQ(console_.rfind(
+                "\nCorvadel: objetivo 0.00 limite 0.00 gap 0.00% tempo ", 0),
+            0u)
       << console_;
   EXPECT_NE(console_.back(), '\n');
   EXPECT_FALSE(has("solucao.txt.tmp"));
@@ -135,7 +140,8 @@ TEST_F(SolverProgramTest, WriterKeepsMarkerUnambiguous) {
   record.facilidades = 3;
   for (double objective : {12.5, 9999999.0, 9999998.8}) {
     fs::path path = folder_ / "solucao.txt";
-    writeSolution(path.c_str(), SolverAnswer{objective, 3, 0.5, 4, {40, 2, 17}});
+    writeSolution(path.c_str(),
+                  SolverAnswer{objective, 3, 0.5, 4, {40, 2, 17}});
     std::string answer = get("solucao.txt");
     DataReader in(answer, "solucao.txt");
     EXPECT_EQ(readSolutionFrom(in), 4) << answer;
