@@ -40,6 +40,55 @@ int enteringCentre(const CoverModel& model, const CoverState& state,
   return in;
 }
 
+// Variable neighbourhood search: shake by k swaps that bring in uncovered
+// demand, re-improve by best swaps, and move to any solution at least as
+// good (most covering moves tie, so drifting across equal solutions finds
+// the next improvement); ends like searchCover.
+void shakeAndImprove(const CoverModel& model, CoverState& state,
+                     RandomStream& random, double target,
+                     std::int64_t staleRounds, SearchEffort& effort) {
+  int n = model.n;
+  int p = model.p;
+  double tolerance = coverTolerance(model);
+  int largest = std::min({kLargestShake, p, n - p});
+  std::vector<int> best = state.centres;
+  double bestCovered = state.covered;
+  std::int64_t stale = 0;
+  int k = 1;
+  std::vector<int> uncovered;
+  while (effortLeft(effort) && stale < staleRounds &&
+         bestCovered < target - tolerance) {
+    ++effort.rounds;
+    ++stale;
+    uncovered.clear();
+    for (int j = 0; j < n; ++j)
+      if (state.count[j] == 0 && model.weight[j] > 0)
+        uncovered.push_back(j);
+    effort.work += n;
+    for (int step = 0; step < k; ++step) {
+      int out = state.centres[nextBelow(random, p)];
+      int in = enteringCentre(model, state, uncovered, random);
+      openCover(model, state, in);
+      closeCover(model, state, out);
+    }
+    improveCover(model, state, effort);
+    if (state.covered > bestCovered + tolerance) {
+      bestCovered = state.covered;
+      best = state.centres;
+      stale = 0;
+      k = 1;
+      markBest(effort);
+    } else if (state.covered > bestCovered - tolerance) {
+      best = state.centres;
+      k = k % largest + 1;
+    } else {
+      restoreCover(model, state, best);
+      k = k % largest + 1;
+    }
+  }
+  restoreCover(model, state, best);
+}
+
 }  // namespace
 
 void restoreCover(const CoverModel& model, CoverState& state,
@@ -221,9 +270,12 @@ void improveCover(const CoverModel& model, CoverState& state,
   }
 }
 
-void searchCover(const CoverModel& model, CoverState& state, std::uint64_t seed,
-                 double target, std::int64_t staleRounds,
-                 SearchEffort& effort) {
+namespace {
+
+// Tabu search: walks across plateaus of equal coverage, restarted from the
+// shaken best solution whenever it stalls; ends like searchCover.
+void tabuWalk(const CoverModel& model, CoverState& state, RandomStream& random,
+              double target, std::int64_t staleRounds, SearchEffort& effort) {
   int n = model.n;
   int p = model.p;
   if (p >= n || state.centres.empty())
@@ -232,7 +284,6 @@ void searchCover(const CoverModel& model, CoverState& state, std::uint64_t seed,
   int largest = std::min({kLargestShake, p, n - p});
   // A tabu walk gives up after this many moves without a better solution.
   int stallLimit = std::max(kStallFloor, kStallPerCentre * p);
-  RandomStream random = randomStream(seed);
   std::vector<int> best = state.centres;
   double bestCovered = state.covered;
   CoverTabu tabu;
@@ -291,4 +342,24 @@ void searchCover(const CoverModel& model, CoverState& state, std::uint64_t seed,
     k = k % largest + 1;
   }
   restoreCover(model, state, best);
+}
+
+}  // namespace
+
+void searchCover(const CoverModel& model, CoverState& state, std::uint64_t seed,
+                 double target, std::int64_t staleRounds,
+                 SearchEffort& effort) {
+  if (model.p >= model.n || state.centres.empty())
+    return;
+  RandomStream random = randomStream(seed);
+  // Two searches share the budget. The tabu walk is the stronger on
+  // problems from road-like graphs, where the best solutions sit in narrow
+  // basins; the neighbourhood search, which drifts across equal solutions,
+  // on scattered points, where the plateaus are wide. Each alone missed
+  // optima the other found.
+  std::int64_t full = effort.budget;
+  effort.budget = effort.work + (full - effort.work) / 2;
+  tabuWalk(model, state, random, target, staleRounds, effort);
+  effort.budget = full;
+  shakeAndImprove(model, state, random, target, staleRounds, effort);
 }

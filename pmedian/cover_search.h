@@ -69,11 +69,11 @@ void restoreCover(const CoverModel& model, CoverState& state,
 void improveCover(const CoverModel& model, CoverState& state,
                   SearchEffort& effort);
 
-// Tabu search from `state`, which walks across the plateaus of equal
-// coverage, restarted from a perturbed best solution whenever it stalls;
-// ends when the effort budget is spent, `staleRounds` restarts pass without
-// improvement, or the coverage reaches `target`; leaves the best solution in
-// `state`.
+// Searches from `state`: a tabu walk restarted from the shaken best solution
+// when it stalls, then a variable neighbourhood search, each with half the
+// budget; ends when the budget is spent, `staleRounds` restarts or rounds
+// pass without improvement, or the coverage reaches `target`; leaves the
+// best solution in `state`.
 void searchCover(const CoverModel& model, CoverState& state, std::uint64_t seed,
                  double target, std::int64_t staleRounds, SearchEffort& effort);
 

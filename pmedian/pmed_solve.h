@@ -10,7 +10,7 @@
 struct SolveOptions {
   double exactSeconds = 30;  // cap of the branch-and-cut phase; 0 skips it
   double searchSeconds = 0;  // optional cap of the perturbation rounds
-  std::int64_t budget = 1500000000;  // work units of the perturbation rounds
+  std::int64_t budget = 3000000000;  // work units of the perturbation rounds
   int seed = 1;                      // seed of the perturbation rounds
 };
 

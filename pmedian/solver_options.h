@@ -6,7 +6,7 @@
 // every option has a default that suits it:
 //   -t SECONDS  cap of the branch-and-cut phase (default 30, 0 skips it)
 //   -T SECONDS  cap of the perturbation rounds (default none)
-//   -b MILLIONS work budget of the perturbation rounds (default 1500)
+//   -b MILLIONS work budget of the perturbation rounds (default 3000)
 //   -s SEED     seed of the perturbation rounds (default 1)
 //   -q          no summary line on the console
 //   -v          the summary line adds read time, time of the final solution,
