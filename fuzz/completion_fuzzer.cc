@@ -30,14 +30,16 @@ Matrix makeMatrix(int n, const std::vector<float>& cells) {
   Matrix m;
   m.n = n;
   m.cells = cells;
-  for (int i = 0; i < n; ++i) m.rows.push_back(m.cells.data() + i * n);
+  for (int i = 0; i < n; ++i)
+    m.rows.push_back(m.cells.data() + i * n);
   return m;
 }
 
 // A length from one byte. Lengths are never negative: the reader refuses
 // them, since they would let completion lower distances without end.
 float lengthOf(uint8_t byte, int kind) {
-  if (byte >= 240) return UNREACHABLE;
+  if (byte >= 240)
+    return UNREACHABLE;
   switch (kind) {
     case 0:
       return static_cast<float>(byte);  // integral, exact sums
@@ -51,7 +53,8 @@ float lengthOf(uint8_t byte, int kind) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  if (size < 3) return 0;
+  if (size < 3)
+    return 0;
   int n = 1 + data[0] % kMaxVertices;
   CompletionSettings settings;
   settings.threads = 1 + (data[1] & 3);

@@ -7,7 +7,8 @@
 #include "instance/demand.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  if (size < 1) return 0;
+  if (size < 1)
+    return 0;
   resetRecord();
   record.vertices = data[0] % 65;
   DataReader in(asText(data + 1, size - 1), "[demanda.txt]");

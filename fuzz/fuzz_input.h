@@ -30,6 +30,7 @@ inline int announcedVertices(std::string_view text) {
   TokenReader tokens(text);
   std::string_view token;
   int n = 0;
-  if (!tokens.next(token) || !parseInt(token, n)) return 0;
+  if (!tokens.next(token) || !parseInt(token, n))
+    return 0;
   return n;
 }

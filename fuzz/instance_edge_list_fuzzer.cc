@@ -30,7 +30,8 @@ MatrixCopy copyCost(int n) {
   MatrixCopy copy;
   for (int i = 0; i < n; ++i)
     copy.rows.emplace_back(record.cost[i], record.cost[i] + n);
-  for (auto& row : copy.rows) copy.pointers.push_back(row.data());
+  for (auto& row : copy.rows)
+    copy.pointers.push_back(row.data());
   return copy;
 }
 
@@ -38,7 +39,8 @@ bool sameAsCost(const MatrixCopy& copy, int n) {
   for (int i = 0; i < n; ++i) {
     for (int j = 0; j < n; ++j) {
       // Compared as floats: NaN never gets here (the reader refuses it).
-      if (copy.rows[i][j] != record.cost[i][j]) return false;
+      if (copy.rows[i][j] != record.cost[i][j])
+        return false;
     }
   }
   return true;
@@ -48,31 +50,36 @@ void checkCompleted() {
   int n = record.vertices;
   for (int i = 0; i < n; ++i) {
     for (int j = 0; j < i; ++j) {
-      if (record.cost[i][j] != record.cost[j][i]) __builtin_trap();
+      if (record.cost[i][j] != record.cost[j][i])
+        __builtin_trap();
     }
   }
   MatrixCopy plain = copyCost(n);
   closeShortestPathsPlain(plain.pointers.data(), n);
-  if (!sameAsCost(plain, n)) __builtin_trap();
+  if (!sameAsCost(plain, n))
+    __builtin_trap();
   CompletionSettings narrow;
   narrow.threads = 1;
   narrow.wideVectors = false;
   narrow.block = 1;
   MatrixCopy tuned = copyCost(n);
   closeShortestPathsTuned(tuned.pointers.data(), n, narrow);
-  if (!sameAsCost(tuned, n)) __builtin_trap();
+  if (!sameAsCost(tuned, n))
+    __builtin_trap();
   CompletionSettings shared;
   shared.threads = 2;
   MatrixCopy threaded = copyCost(n);
   closeShortestPathsTuned(threaded.pointers.data(), n, shared);
-  if (!sameAsCost(threaded, n)) __builtin_trap();
+  if (!sameAsCost(threaded, n))
+    __builtin_trap();
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string_view text = asText(data, size);
-  if (announcedVertices(text) > kMaxVertices) return 0;
+  if (announcedVertices(text) > kMaxVertices)
+    return 0;
   resetRecord();
   DataReader in(text, "(inst.txt)");
   try {

@@ -17,7 +17,8 @@ constexpr int kMaxVertices = 300;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string_view text = asText(data, size);
-  if (announcedVertices(text) > kMaxVertices) return 0;
+  if (announcedVertices(text) > kMaxVertices)
+    return 0;
   resetRecord();
   DataReader in(text, "(inst.txt)");
   try {

@@ -39,7 +39,8 @@ int main(int argc, char** argv) {
     std::filesystem::path arg(argv[i]);
     if (std::filesystem::is_directory(arg)) {
       for (const auto& entry : std::filesystem::directory_iterator(arg)) {
-        if (!entry.is_regular_file()) continue;
+        if (!entry.is_regular_file())
+          continue;
         ok = runFile(entry.path()) && ok;
         ++count;
       }

@@ -7,7 +7,8 @@
 #include "solver/solution_reader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  if (size < 2) return 0;
+  if (size < 2)
+    return 0;
   resetRecord();
   record.vertices = data[0] % 33;
   record.facilidades = data[1] % (record.vertices + 1);
