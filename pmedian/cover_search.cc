@@ -40,6 +40,24 @@ int enteringCentre(const CoverModel& model, const CoverState& state,
   return in;
 }
 
+// Shakes the solution by k swaps, each closing a random open centre and
+// opening a candidate that brings uncovered demand in.
+void shakeCover(const CoverModel& model, CoverState& state, int k,
+                RandomStream& random, std::vector<int>& uncovered,
+                SearchEffort& effort) {
+  uncovered.clear();
+  for (int j = 0; j < model.n; ++j)
+    if (state.count[j] == 0 && model.weight[j] > 0)
+      uncovered.push_back(j);
+  effort.work += model.n;
+  for (int step = 0; step < k; ++step) {
+    int out = state.centres[nextBelow(random, model.p)];
+    int in = enteringCentre(model, state, uncovered, random);
+    openCover(model, state, in);
+    closeCover(model, state, out);
+  }
+}
+
 // Variable neighbourhood search: shake by k swaps that bring in uncovered
 // demand, re-improve by best swaps, and move to any solution at least as
 // good (most covering moves tie, so drifting across equal solutions finds
@@ -60,17 +78,7 @@ void shakeAndImprove(const CoverModel& model, CoverState& state,
          bestCovered < target - tolerance) {
     ++effort.rounds;
     ++stale;
-    uncovered.clear();
-    for (int j = 0; j < n; ++j)
-      if (state.count[j] == 0 && model.weight[j] > 0)
-        uncovered.push_back(j);
-    effort.work += n;
-    for (int step = 0; step < k; ++step) {
-      int out = state.centres[nextBelow(random, p)];
-      int in = enteringCentre(model, state, uncovered, random);
-      openCover(model, state, in);
-      closeCover(model, state, out);
-    }
+    shakeCover(model, state, k, random, uncovered, effort);
     improveCover(model, state, effort);
     if (state.covered > bestCovered + tolerance) {
       bestCovered = state.covered;
@@ -328,17 +336,7 @@ void tabuWalk(const CoverModel& model, CoverState& state, RandomStream& random,
     stall = 0;
     restoreCover(model, state, best);
     std::fill(tabu.until.begin(), tabu.until.end(), 0);
-    uncovered.clear();
-    for (int j = 0; j < n; ++j)
-      if (state.count[j] == 0 && model.weight[j] > 0)
-        uncovered.push_back(j);
-    effort.work += n;
-    for (int step = 0; step < k; ++step) {
-      int out = state.centres[nextBelow(random, p)];
-      int in = enteringCentre(model, state, uncovered, random);
-      openCover(model, state, in);
-      closeCover(model, state, out);
-    }
+    shakeCover(model, state, k, random, uncovered, effort);
     k = k % largest + 1;
   }
   restoreCover(model, state, best);
