@@ -40,6 +40,7 @@
 #include "solver/solution_reader.h"
 #include "solver/solver_files.h"
 #include "solver/solver_run.h"
+#include "tests/matrix_fixture.h"
 
 namespace {
 
@@ -128,12 +129,6 @@ std::string fileBytes(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-struct Edge {
-  int a;
-  int b;
-  float length;
-};
-
 // A connected sparse graph: a random tree keeps it in one piece, the other
 // records join random pairs, about ten edges per vertex in all. Lengths are
 // whole numbers 1 … 100, or reals 0.01 … 100 with `fractional`.
@@ -159,46 +154,8 @@ std::vector<Edge> randomGraph(int n, bool fractional, uint32_t seed) {
   return edges;
 }
 
-// Puts the graph into a fresh record as the edge-list reader would.
-void loadRecord(int n, const std::vector<Edge>& edges) {
-  releaseInstance();
-  record = InstanceRecord{};
-  record.vertices = n;
-  allocateCost(n);
-  for (const Edge& e : edges) {
-    record.cost[e.a][e.b] = e.length;
-    record.cost[e.b][e.a] = e.length;
-  }
-}
-
-// A copy of the record's matrix for the plain loop to work on.
-struct MatrixCopy {
-  std::vector<std::vector<float>> rows;
-  std::vector<float*> pointers;
-};
-
-MatrixCopy copyOfRecord() {
-  MatrixCopy m;
-  int n = record.vertices;
-  for (int j = 0; j < n; ++j)
-    m.rows.emplace_back(record.cost[j], record.cost[j] + n);
-  for (auto& row : m.rows)
-    m.pointers.push_back(row.data());
-  return m;
-}
-
-bool sameAsRecord(const MatrixCopy& m) {
-  int n = record.vertices;
-  for (int j = 0; j < n; ++j)
-    if (std::memcmp(m.rows[j].data(), record.cost[j], n * sizeof(float)) != 0)
-      return false;
-  return true;
-}
-
-// --- completion ----------------------------------------------------------
-
 // Puts a copy back into the record, whose rows have the same size.
-void restoreRecord(const MatrixCopy& m) {
+void restoreRecord(const Matrix& m) {
   for (int j = 0; j < record.vertices; ++j)
     std::copy(m.rows[j].begin(), m.rows[j].end(), record.cost[j]);
 }
@@ -210,26 +167,26 @@ void restoreRecord(const MatrixCopy& m) {
 // completion of whole lengths in the exact range takes two such passes, one
 // that lowers and one that confirms.
 void benchCompletion(int n, bool fractional, bool plainInFull) {
-  loadRecord(n, randomGraph(n, fractional, 1000u + n));
-  const MatrixCopy input = copyOfRecord();
+  setUpRecord(n, randomGraph(n, fractional, 1000u + n));
+  const Matrix input = copyOfRecord();
   Clock::time_point start = Clock::now();
   std::clock_t cpuStart = std::clock();
   closeShortestPathsTuned(record.cost, n, {1, true, 0});
   double single = secondsSince(start);
   double singleCpu = cpuSecondsSince(cpuStart);
-  MatrixCopy singleResult = copyOfRecord();
+  Matrix singleResult = copyOfRecord();
   restoreRecord(input);
   start = Clock::now();
   closeShortestPaths(n);
   double fast = secondsSince(start);
-  bool identical = sameAsRecord(singleResult);
+  bool identical = (firstDifferentRow(singleResult) < 0);
 
   const char* lengths = fractional ? "fractional" : "whole";
   double reference = 0.0;
   double referenceCpu = 0.0;
   double onePass = 0.0;
   if (plainInFull) {
-    MatrixCopy plain = input;
+    Matrix plain = input;
     for (int j = 0; j < n; ++j)
       plain.pointers[j] = plain.rows[j].data();
     start = Clock::now();
@@ -237,17 +194,17 @@ void benchCompletion(int n, bool fractional, bool plainInFull) {
     closeShortestPathsPlain(plain.pointers.data(), n);
     reference = secondsSince(start);
     referenceCpu = cpuSecondsSince(cpuStart);
-    identical = identical && sameAsRecord(plain);
+    identical = identical && (firstDifferentRow(plain) < 0);
   }
   // One plain pass on the result: the estimate used where the full plain
   // loop would take too long, shown beside the full run where it is made.
-  MatrixCopy settled = copyOfRecord();
+  Matrix settled = copyOfRecord();
   start = Clock::now();
   cpuStart = std::clock();
   closeShortestPathsPlain(settled.pointers.data(), n);
   onePass = secondsSince(start);
   double onePassCpu = cpuSecondsSince(cpuStart);
-  bool fixedPoint = sameAsRecord(settled);
+  bool fixedPoint = (firstDifferentRow(settled) < 0);
   if (!plainInFull) {
     reference = 2.0 * onePass;
     referenceCpu = 2.0 * onePassCpu;
@@ -335,7 +292,7 @@ class CloseWatch {
 };
 
 void benchSolverFiles(int n) {
-  loadRecord(n, randomGraph(n, false, 77u));
+  setUpRecord(n, randomGraph(n, false, 77u));
   closeShortestPaths(n);
   record.facilidades = n / 10;
   record.distServico = 60.0f;
@@ -399,7 +356,7 @@ bool loadEdgeList(const std::string& path) {
   std::fclose(in);
   if (!ok)
     return false;
-  loadRecord(n, edges);
+  setUpRecord(n, edges);
   record.arestas = m;
   record.facilidades = p;
   record.distServico = s;
