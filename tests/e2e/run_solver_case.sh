@@ -7,14 +7,10 @@
 #   args             optional; the command-line arguments (one line)
 #   in/              files copied into the working directory first
 #   setup.sh         optional; run in the working directory before the program
-#   expected/status  the exit status
-#   expected/stdout  optional; standard output, exactly
-#   expected/<file>  a file the run leaves, exactly
-#   present          optional; names of files that must exist afterwards
-#                    (their content varies, e.g. with the time taken)
-#   absent           optional; names of files that must not exist afterwards
+#   expected/, present, absent   what the run must leave (see expect.sh)
 # Standard error must stay empty.
 set -u
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 program=$1
 case_dir=$(cd "$2" && pwd)
 work=$(mktemp -d)
@@ -30,36 +26,5 @@ args=$(cat "$case_dir/args" 2>/dev/null || true)
 "$work/tool/solver" $args >"$work/stdout" 2>"$work/stderr" </dev/null
 status=$?
 
-failed=0
-fail() { echo "FAIL: $*"; failed=1; }
-expected_status=$(cat "$case_dir/expected/status")
-[ "$status" = "$expected_status" ] || fail "status $status, expected $expected_status"
-if [ -f "$case_dir/expected/stdout" ] && ! cmp -s "$work/stdout" "$case_dir/expected/stdout"; then
-  fail "standard output differs"
-  diff <(od -c "$case_dir/expected/stdout") <(od -c "$work/stdout") | head -20
-fi
-if [ -s "$work/stderr" ]; then
-  fail "standard error is not empty:"; head -5 "$work/stderr"
-fi
-for expected in "$case_dir"/expected/*; do
-  name=$(basename "$expected")
-  case $name in status | stdout) continue ;; esac
-  if [ ! -f "$name" ]; then
-    fail "$name was not written"
-  elif ! cmp -s "$name" "$expected"; then
-    fail "$name differs"
-    diff <(od -c "$expected") <(od -c "$name") | head -20
-  fi
-done
-for list in present absent; do
-  [ -f "$case_dir/$list" ] || continue
-  while read -r name; do
-    [ -n "$name" ] || continue
-    if [ "$list" = present ] && [ ! -e "$name" ]; then
-      fail "$name should exist"
-    elif [ "$list" = absent ] && [ -e "$name" ]; then
-      fail "$name should not exist"
-    fi
-  done <"$case_dir/$list"
-done
-exit $failed
+stderr_allowed=0
+source "$here/expect.sh"

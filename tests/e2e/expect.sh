@@ -1,0 +1,45 @@
+# Compares a finished run with the expectations of its case folder; sourced
+# by the case drivers, with the current directory the run's working
+# directory. Uses $case_dir, $work (holding stdout and stderr), $status, and
+# $stderr_allowed (1 when standard error may hold something). Exits with 0
+# when everything matches.
+#
+#   expected/status  the exit status
+#   expected/stdout  optional; standard output, exactly
+#   expected/<file>  a file the run leaves, exactly
+#   present          optional; files that must exist (content varies)
+#   absent           optional; files that must not exist afterwards
+failed=0
+fail() { echo "FAIL: $*"; failed=1; }
+expected_status=$(cat "$case_dir/expected/status")
+[ "$status" = "$expected_status" ] || fail "status $status, expected $expected_status"
+if [ -f "$case_dir/expected/stdout" ] && ! cmp -s "$work/stdout" "$case_dir/expected/stdout"; then
+  fail "standard output differs"
+  diff <(od -c "$case_dir/expected/stdout") <(od -c "$work/stdout") | head -20
+fi
+if [ "$stderr_allowed" != 1 ] && [ -s "$work/stderr" ]; then
+  fail "standard error is not empty:"
+  head -5 "$work/stderr"
+fi
+for expected in "$case_dir"/expected/*; do
+  name=$(basename "$expected")
+  case $name in status | stdout) continue ;; esac
+  if [ ! -f "$name" ]; then
+    fail "$name was not written"
+  elif ! cmp -s "$name" "$expected"; then
+    fail "$name differs"
+    diff <(od -c "$expected") <(od -c "$name") | head -20
+  fi
+done
+for list in present absent; do
+  [ -f "$case_dir/$list" ] || continue
+  while read -r name; do
+    [ -n "$name" ] || continue
+    if [ "$list" = present ] && [ ! -e "$name" ]; then
+      fail "$name should exist"
+    elif [ "$list" = absent ] && [ -e "$name" ]; then
+      fail "$name should not exist"
+    fi
+  done <"$case_dir/$list"
+done
+exit $failed
