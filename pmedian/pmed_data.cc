@@ -38,7 +38,9 @@ void readPmedData(DataReader& in, PmedProblem& out) {
   const char* name = in.label().c_str();
   int n = in.readInt();
   int p = in.readInt();
-  if (n < 1 || p < 1 || p > n)
+  // No vertex or no centre is a valid, trivial problem: the tool accepts
+  // such instances and still runs the solver.
+  if (n < 0 || p < 0 || p > n)
     fatalExit("\n>>> Arquivo de dados %s com cabecalho invalido", name);
   if (n > maxVertices())
     fatalExit("\n>>> Memoria insuficiente para %d x %d custos", n, n);

@@ -164,6 +164,22 @@ SolveOutcome solveMedian(const PmedProblem& problem,
 
 SolveOutcome solvePmed(const PmedProblem& problem,
                        const SolveOptions& options) {
+  if (problem.p == 0) {
+    // No centre serves anyone: each vertex costs the most any candidate
+    // would charge it, for a covering problem its whole demand.
+    SolveOutcome outcome;
+    int n = problem.n;
+    for (int j = 0; j < n; ++j) {
+      float worst = 0;
+      for (int i = 0; i < n; ++i)
+        worst = std::max(worst, problem.cost[static_cast<std::size_t>(i) * n + j]);
+      outcome.objective += worst;
+    }
+    outcome.bound = outcome.objective;
+    outcome.proven = true;
+    outcome.secondsProven = 0;
+    return outcome;
+  }
   SearchEffort effort;
   effort.budget = options.budget;
   effort.secondsCap = options.searchSeconds;

@@ -41,7 +41,7 @@ TEST(PmedDataTest, RejectsBadHeaders) {
   const std::string bad =
       "\n>>> Arquivo de dados pmeddata.dat com cabecalho invalido";
   EXPECT_EQ(readFails("0 1\n", problem), bad);
-  EXPECT_EQ(readFails("3 0\n", problem), bad);
+  EXPECT_EQ(readFails("3 -1\n", problem), bad);
   EXPECT_EQ(readFails("3 4\n", problem), bad);
   EXPECT_EQ(readFails("-2 1\n", problem), bad);
   EXPECT_EQ(

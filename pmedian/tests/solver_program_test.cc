@@ -133,6 +133,25 @@ TEST_F(SolverProgramTest, AnswerReadsBackThroughToolReader) {
       << get("solucao.txt");
 }
 
+// The tool accepts instances without vertices or without centres and still
+// runs the solver: the answer then lists no centre.
+TEST_F(SolverProgramTest, NoCentreToOpenIsATrivialAnswer) {
+  for (const char* data : {"3  0\n    0.00000\n   30.00000\n    0.00000\n"
+                           "   30.00000\n   25.00000\n   21.00000\n",
+                           "0  0\n"}) {
+    put("pmeddata.dat", data);
+    ASSERT_EQ(run("-q"), 0) << data;
+    EXPECT_EQ(errors_, "");
+    std::string answer = get("solucao.txt");
+    EXPECT_EQ(answer.rfind(data[0] == '3' ? "76." : "0.", 0), 0u) << answer;
+    record.vertices = data[0] - '0';
+    record.facilidades = 0;
+    DataReader in(answer, "solucao.txt");
+    EXPECT_EQ(readSolutionFrom(in), 1);
+    releaseInstance();
+  }
+}
+
 // Leading values that would read as the end marker are left out, so the
 // tool still finds the tag and the centres.
 TEST_F(SolverProgramTest, WriterKeepsMarkerUnambiguous) {
