@@ -2,7 +2,9 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 #include "common/fatal.h"
@@ -11,10 +13,22 @@
 
 namespace {
 
-// Physical memory in bytes. A matrix larger than this would only be granted
-// lazily by the kernel and then end the process, or the machine, while it is
-// being filled; refusing it up front gives the allocation message instead.
-uint64_t physicalMemory() {
+// Memory the matrix may take, in bytes: what the kernel reports as available
+// now, or the physical memory where that cannot be read. A matrix larger than
+// this would only be granted lazily and then end the process, or starve the
+// machine, while it is being filled; refusing it up front gives the
+// allocation message instead.
+uint64_t availableMemory() {
+  if (std::FILE* info = std::fopen("/proc/meminfo", "r")) {
+    char line[256];
+    unsigned long long kib = 0;
+    bool found = false;
+    while (!found && std::fgets(line, sizeof line, info))
+      found = std::sscanf(line, "MemAvailable: %llu kB", &kib) == 1;
+    std::fclose(info);
+    if (found)
+      return static_cast<uint64_t>(kib) * 1024u;
+  }
   long pages = sysconf(_SC_PHYS_PAGES);
   long pageSize = sysconf(_SC_PAGE_SIZE);
   if (pages <= 0 || pageSize <= 0)
@@ -76,11 +90,14 @@ void readUpperTriangle(DataReader& in) {
 
 }  // namespace
 
-void allocateCost(int n) {
+namespace {
+
+// Allocates the rows of cost, zero-filled, once it is clear they fit.
+void allocateCostRows(int n) {
   uint64_t bytes =
       static_cast<uint64_t>(n) * static_cast<uint64_t>(n) * sizeof(float) +
       static_cast<uint64_t>(n) * sizeof(float*);
-  if (bytes > physicalMemory())
+  if (bytes > availableMemory())
     fatalExit("\n>>> Memoria insuficiente para cost[%d]", n);
   record.cost = static_cast<float**>(allocateZeroed(n, sizeof(float*)));
   if (!record.cost)
@@ -90,20 +107,30 @@ void allocateCost(int n) {
     if (!record.cost[i])
       fatalExit("\n>>> Memoria insuficiente para cost[%d][%d]", i, n);
   }
+}
+
+}  // namespace
+
+void allocateCost(int n) {
+  allocateCostRows(n);
+  // Row by row, the order the memory is laid out in.
   for (int i = 0; i < n; ++i) {
+    std::fill(record.cost[i], record.cost[i] + n, UNREACHABLE);
     record.cost[i][i] = 0.0f;
-    for (int j = i + 1; j < n; ++j)
-      record.cost[i][j] = record.cost[j][i] = UNREACHABLE;
   }
 }
 
 void readInstanceFrom(DataReader& in, InputMode mode) {
   readHeader(in, mode);
-  allocateCost(record.vertices);
   if (mode == InputMode::B) {
+    allocateCost(record.vertices);
     readEdges(in);
     closeShortestPaths(record.vertices);
   } else {
+    // Every cell off the diagonal comes from the file and the diagonal is 0
+    // from the zero fill, so the matrix is not filled with UNREACHABLE
+    // first: that would touch all of it before a short file is found out.
+    allocateCostRows(record.vertices);
     readUpperTriangle(in);
   }
 }
