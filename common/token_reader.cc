@@ -2,7 +2,9 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "common/fatal.h"
 
@@ -122,6 +124,19 @@ bool parseFloat(std::string_view token, float& value) {
   const char* end = token.data() + token.size();
   const char* begin = skipPlus(token.data(), end);
   auto [stop, error] = std::from_chars(begin, end, value);
+  if (error == std::errc::result_out_of_range && stop == end) {
+    // from_chars refuses both ends of the range; formatted input reads a
+    // tiny value ("1e-50") as 0 or a subnormal, and one that still rounds to
+    // the largest float as that float. Only a true overflow stays refused.
+    std::string text(begin, end);
+    char* parsed = nullptr;
+    float rounded = std::strtof(text.c_str(), &parsed);
+    if (parsed == text.c_str() + text.size() && std::isfinite(rounded)) {
+      value = rounded;
+      return true;
+    }
+    return false;
+  }
   return error == std::errc() && stop == end;
 }
 

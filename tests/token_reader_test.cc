@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,14 @@ TEST(TokenReaderTest, WholeTokensOnly) {
   EXPECT_TRUE(parseFloat(".5", f));
   EXPECT_EQ(f, 0.5f);
   EXPECT_TRUE(parseFloat("inf", f));
+  // Values at the ends of the range read as formatted input reads them.
+  EXPECT_TRUE(parseFloat("1e-50", f));
+  EXPECT_EQ(f, 0.0f);
+  EXPECT_TRUE(parseFloat("1e-40", f));
+  EXPECT_GT(f, 0.0f);
+  EXPECT_TRUE(parseFloat("3.40282356e38", f));
+  EXPECT_EQ(f, std::numeric_limits<float>::max());
+  EXPECT_FALSE(parseFloat("3.4028236e38", f));
   for (const char* bad : {"1e39", "-1e39", "1.5.", "1,5", "", "e5", "+-1"})
     EXPECT_FALSE(parseFloat(bad, f)) << bad;
 }
