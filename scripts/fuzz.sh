@@ -13,6 +13,7 @@ seconds=${1:-60}
 shift || true
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${MCLP_FUZZ_BUILD:-$root/build-fuzz}
+"$root/scripts/setup.sh" clang libclang-rt-14-dev
 
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DMCLP_FUZZ=ON \
   -DMCLP_TESTS=OFF -DMCLP_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
