@@ -8,7 +8,9 @@
 #include <cstdint>
 #include <string_view>
 
+#include "common/fatal.h"
 #include "common/token_reader.h"
+#include "instance/instance_reader.h"
 #include "instance/instance_record.h"
 
 inline std::string_view asText(const uint8_t* data, std::size_t size) {
@@ -33,4 +35,25 @@ inline int announcedVertices(std::string_view text) {
   if (!tokens.next(token) || !parseInt(token, n))
     return 0;
   return n;
+}
+
+// Reads the fuzzer's bytes as an instance file in `mode` and runs `check` on
+// an instance that was accepted. Inputs announcing more than `maxVertices`
+// are skipped: their allocation (and, for an edge list, the n^3 completion)
+// would spend the fuzzer's time rather than test the reader.
+template <typename Check>
+int fuzzInstance(const uint8_t* data, std::size_t size, InputMode mode,
+                 int maxVertices, Check check) {
+  std::string_view text = asText(data, size);
+  if (announcedVertices(text) > maxVertices)
+    return 0;
+  resetRecord();
+  DataReader in(text, "(inst.txt)");
+  try {
+    readInstanceFrom(in, mode);
+    check();
+  } catch (const FatalError&) {
+  }
+  resetRecord();
+  return 0;
 }

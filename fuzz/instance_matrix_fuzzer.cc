@@ -16,15 +16,5 @@ constexpr int kMaxVertices = 300;
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  std::string_view text = asText(data, size);
-  if (announcedVertices(text) > kMaxVertices)
-    return 0;
-  resetRecord();
-  DataReader in(text, "(inst.txt)");
-  try {
-    readInstanceFrom(in, InputMode::G);
-  } catch (const FatalError&) {
-  }
-  resetRecord();
-  return 0;
+  return fuzzInstance(data, size, InputMode::G, kMaxVertices, [] {});
 }
