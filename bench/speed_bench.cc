@@ -78,17 +78,6 @@ std::string processorModel() {
   return "unknown";
 }
 
-// The folder of this executable, where the build also puts mclp and the
-// solver program.
-std::string programDirectory() {
-  char path[4096];
-  ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-  if (length <= 0)
-    return ".";
-  std::string exe(path, static_cast<std::size_t>(length));
-  return exe.substr(0, exe.rfind('/'));
-}
-
 // A fresh folder under the system's temporary folder, removed with
 // everything in it when the object goes.
 struct TempDir {
@@ -397,6 +386,8 @@ void benchWholeRun(bool runProgram) {
   // The program runs first, while this process is still small: a child's
   // peak memory counts what it held before it replaced itself with mclp.
   std::string directory = programDirectory();
+  if (directory.empty())
+    directory = ".";
   std::string console = work.path + "/console.txt";
   if (runProgram) {
     std::string program = directory + "/mclp";

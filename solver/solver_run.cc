@@ -6,10 +6,6 @@
 #include <cstdlib>
 #include <string>
 
-namespace {
-
-// The folder of the running executable, so that a solver built beside the
-// tool is found without touching PATH. Empty when it cannot be told.
 std::string programDirectory() {
   char path[4096];
   ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
@@ -20,8 +16,6 @@ std::string programDirectory() {
   return slash == std::string::npos ? ""
                                     : exe.substr(0, slash == 0 ? 1 : slash);
 }
-
-}  // namespace
 
 std::string solverSearchPath(const char* path, const std::string& programDir) {
   // Without PATH the interpreter would use its own default; keep that.

@@ -14,6 +14,10 @@ constexpr const char* kSolverCommand = "Corvadel.exe";
 // up when "solucao.txt" is opened.
 void runSolver();
 
+// The folder of the running executable, so that a program built beside the
+// tool is found; empty when it cannot be told.
+std::string programDirectory();
+
 // The search path the solver command is run with: the absolute directories
 // of `path` in their order, then `programDir`. Empty and relative entries are
 // dropped, because they would search the working directory, and running

@@ -116,17 +116,26 @@ TEST(CoverSearchTest, BookkeepingMatchesRecountAfterMoves) {
   }
 }
 
+// A random covering problem of 25 vertices (p from 2 to 6) and its greedy
+// solution; false when the problem is not seen as covering.
+bool greedyOnRandom(std::uint64_t seed, CoverModel& model, CoverState& state,
+                    SearchEffort& effort) {
+  PmedProblem problem =
+      randomProblem(25, 2 + static_cast<int>(seed % 5), true, 0.2, seed);
+  if (!buildCoverModel(problem, model))
+    return false;
+  greedyCover(model, state, effort);
+  return true;
+}
+
 // The best swap's delta is the recomputed change of coverage, and no swap,
 // enumerated, does better.
 TEST(CoverSearchTest, BestSwapIsExactAndMaximal) {
   for (std::uint64_t seed = 1; seed <= 20; ++seed) {
-    PmedProblem problem =
-        randomProblem(25, 2 + static_cast<int>(seed % 5), true, 0.2, seed);
     CoverModel model;
-    ASSERT_TRUE(buildCoverModel(problem, model));
     CoverState state;
     SearchEffort effort;
-    greedyCover(model, state, effort);
+    ASSERT_TRUE(greedyOnRandom(seed, model, state, effort));
     CoverSwap swap = bestCoverSwap(model, state, effort);
     ASSERT_GE(swap.in, 0);
     double before = uncoveredDemand(model, state.centres);
@@ -149,13 +158,10 @@ TEST(CoverSearchTest, BestSwapIsExactAndMaximal) {
 // level, and no allowed swap does better.
 TEST(CoverSearchTest, TabuSwapIsBestAllowed) {
   for (std::uint64_t seed = 1; seed <= 20; ++seed) {
-    PmedProblem problem =
-        randomProblem(25, 2 + static_cast<int>(seed % 5), true, 0.2, seed);
     CoverModel model;
-    ASSERT_TRUE(buildCoverModel(problem, model));
     CoverState state;
     SearchEffort effort;
-    greedyCover(model, state, effort);
+    ASSERT_TRUE(greedyOnRandom(seed, model, state, effort));
     RandomStream random = randomStream(seed);
     CoverTabu tabu;
     tabu.now = 10;
