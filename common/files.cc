@@ -23,6 +23,21 @@ void closeReading(std::FILE* file) {
     std::fclose(file);
 }
 
+void refuseRunOutput(std::FILE* file, const std::string& label) {
+  struct stat input;
+  if (fstat(fileno(file), &input) != 0)
+    return;
+  for (const char* output : kRunOutputs) {
+    struct stat info;
+    if (stat(output, &info) == 0 && info.st_dev == input.st_dev &&
+        info.st_ino == input.st_ino)
+      fatalExit(
+          "\n>>> Arquivo de dados %s e o mesmo que %s, gravado pela "
+          "execucao",
+          label.c_str(), output);
+  }
+}
+
 OutFile::OutFile(const char* path, const char* createMessage) : path_(path) {
   file_ = std::fopen(path, "w");
   if (!file_)

@@ -18,6 +18,29 @@ TEST(SolverRunTest, SearchPathNeverIncludesTheWorkingDirectory) {
   EXPECT_EQ(solverSearchPath(nullptr, "/t"), "/usr/local/bin:/usr/bin:/bin:/t");
 }
 
+// Only an executable regular file counts, the first along the path wins, and
+// an empty entry never stands for the working directory.
+TEST(SolverRunTest, FindsTheFirstExecutableSolverOnThePath) {
+  ScratchFolder folder;
+  std::string base = folder.path().string();
+  for (const char* dir : {"plain", "folder", "runs", "later"})
+    std::filesystem::create_directory(dir);
+  writeFile("plain/Corvadel.exe", "#!/bin/sh\n");
+  std::filesystem::create_directory("folder/Corvadel.exe");
+  writeFile("runs/Corvadel.exe", "#!/bin/sh\n");
+  writeFile("later/Corvadel.exe", "#!/bin/sh\n");
+  writeFile("Corvadel.exe", "#!/bin/sh\n");
+  for (const char* name :
+       {"runs/Corvadel.exe", "later/Corvadel.exe", "Corvadel.exe"})
+    std::filesystem::permissions(name, std::filesystem::perms::owner_all);
+  EXPECT_EQ(findSolver(base + "/plain:" + base + "/folder:" + base +
+                       "/runs:" + base + "/later"),
+            base + "/runs/Corvadel.exe");
+  EXPECT_EQ(findSolver(base + "/plain:" + base + "/folder"), "");
+  EXPECT_EQ(findSolver(""), "");
+  EXPECT_EQ(findSolver(":"), "");
+}
+
 namespace {
 
 // The worked example: n = 4, S = 10, demands 25 21 30 40.
