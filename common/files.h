@@ -22,6 +22,11 @@ inline constexpr const char* kRunOutputs[] = {"pmeddata.dat", "pmedmtrx.dat",
 // would destroy its own input.
 void refuseRunOutput(std::FILE* file, const std::string& label);
 
+// The name of the file an OutFile is writing, until it is closed; nullptr
+// when none is. The interrupt handler removes it, so that an interrupted run
+// leaves no half-written file.
+extern const char* volatile fileBeingWritten;
+
 // A file created for writing whose every write and the close are checked: a
 // failure (a full disk) ends the process with a message naming the file.
 class OutFile {

@@ -8,6 +8,7 @@
 #include <cerrno>
 
 #include "common/fatal.h"
+#include "common/files.h"
 #include "common/warning.h"
 
 namespace {
@@ -20,6 +21,8 @@ sigset_t caught;
 void (*volatile interruptCleanup)(int) = nullptr;
 
 void onInterrupt(int signal) {
+  if (const char* path = fileBeingWritten)
+    unlink(path);
   if (void (*cleanup)(int) = interruptCleanup)
     cleanup(signal);
   // _exit, not exit: nothing buffered (a report under way) is flushed, and
