@@ -9,8 +9,8 @@ void guardRun();
 
 // Makes SIGINT, SIGTERM and SIGHUP end the process at once with status
 // 128 + signal and without a report, after removing the file being written
-// (fileBeingWritten) and running the interrupt cleanup (if any). A signal that was ignored when the process started, as under
-// nohup, stays ignored.
+// (fileBeingWritten) and running the interrupt cleanup (if any). A signal that
+// was ignored when the process started, as under nohup, stays ignored.
 void catchInterrupts();
 
 // Holds an exclusive lock on the working directory itself for the rest of
