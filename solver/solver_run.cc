@@ -61,19 +61,21 @@ void stopSolver(int signal) {
 }
 
 // In the child: ends with the parent, even when the parent is killed
-// outright, and starts the solver. Writes errno to `report` when exec fails.
-[[noreturn]] void execSolver(pid_t parent, int report) {
+// outright, and starts the solver with `argv` (whose first entry is left for
+// the shell). Writes errno to `report` when exec fails.
+[[noreturn]] void execSolver(pid_t parent, char** argv, int report) {
   resetSignalsInChild();
   prctl(PR_SET_PDEATHSIG, SIGKILL);
   // The parent may have died before the line above took effect.
   if (getppid() != parent)
     _exit(127);
-  std::vector<char*> argv;
-  argv.push_back(const_cast<char*>(kSolverCommand));
-  for (std::string& argument : solverArguments)
-    argv.push_back(argument.data());
-  argv.push_back(nullptr);
-  execv(solverProgram.c_str(), argv.data());
+  execv(solverProgram.c_str(), argv + 1);
+  // A script without a "#!" line runs under the shell, as the shell itself
+  // and execvp would run it.
+  if (errno == ENOEXEC) {
+    argv[1] = const_cast<char*>(solverProgram.c_str());
+    execv("/bin/sh", argv);
+  }
   int error = errno;
   ssize_t written = write(report, &error, sizeof error);
   (void)written;
@@ -85,13 +87,19 @@ bool startSolver() {
   int report[2];
   if (pipe2(report, O_CLOEXEC) != 0)
     return false;
+  // Built before the fork: the child only calls what is safe there.
+  std::vector<char*> argv{const_cast<char*>("sh"),
+                          const_cast<char*>(kSolverCommand)};
+  for (std::string& argument : solverArguments)
+    argv.push_back(argument.data());
+  argv.push_back(nullptr);
   pid_t parent = getpid();
   // No signal between the start and the record of the child, which the
   // interrupt cleanup needs in order to stop it.
   holdInterrupts(true);
   pid_t child = fork();
   if (child == 0)
-    execSolver(parent, report[1]);
+    execSolver(parent, argv.data(), report[1]);
   if (child > 0)
     solverPid = child;
   holdInterrupts(false);
