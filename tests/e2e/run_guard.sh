@@ -21,7 +21,7 @@ trap cleanup EXIT
 # interactive shell.
 set -m
 mkdir -p "$work/run" "$work/bin"
-cd "$work/run"
+cd "$work/run" || exit 2
 
 failed=0
 fail() { echo "FAIL: $*"; failed=1; }
@@ -225,11 +225,13 @@ case $case_name in
       fail "second run touched the first run's files"
     expect_absent solucaoR.txt
     alive "$child" || fail "first run's solver ended"
-    mkdir other && cp inst.txt demanda.txt other/
-    (cd other && printf '#!/bin/sh\nprintf "0 9999999 7 2 0" >solucao.txt\n' >"$work/bin2" &&
-      chmod +x "$work/bin2" && mkdir -p "$work/b2" && mv "$work/bin2" "$work/b2/Corvadel.exe" &&
-      PATH="$work/b2:/usr/bin:/bin" "$tool" -a inst.txt >"$work/third" 2>&1)
-    [ $? = 0 ] || fail "run in another folder failed: $(cat "$work/third")"
+    # Another folder, with a solver that answers at once.
+    mkdir "$work/other" "$work/other/bin"
+    cp inst.txt demanda.txt "$work/other/"
+    printf '#!/bin/sh\nprintf "0 9999999 7 2 0" >solucao.txt\n' >"$work/other/bin/Corvadel.exe"
+    chmod +x "$work/other/bin/Corvadel.exe"
+    (cd "$work/other" && PATH="$work/other/bin:/usr/bin:/bin" "$tool" -a inst.txt >"$work/third" 2>&1) ||
+      fail "run in another folder failed: $(cat "$work/third")"
     signal_and_wait TERM "$first" "$first"
     expect_status 143
     stand_in 'printf "0 9999999 7 2 0" >solucao.txt'
