@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 
+#include "common/run_guard.h"
 #include "instance/demand.h"
 #include "instance/instance_reader.h"
 #include "instance/instance_record.h"
@@ -46,8 +47,10 @@ int main(int argc, char** argv) {
     usage();
   std::string fileName = argv[2];
 
+  guardRun();
   readInstance(fileName.c_str(), mode);
   loadDemand(mode);
+  locateSolver();
   writeSolverFiles();
   runSolver();
   reassignToCentres();

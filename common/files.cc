@@ -23,14 +23,34 @@ void closeReading(std::FILE* file) {
     std::fclose(file);
 }
 
+const char* volatile fileBeingWritten = nullptr;
+
+void refuseRunOutput(std::FILE* file, const std::string& label) {
+  struct stat input;
+  if (fstat(fileno(file), &input) != 0)
+    return;
+  for (const char* output : kRunOutputs) {
+    struct stat info;
+    if (stat(output, &info) == 0 && info.st_dev == input.st_dev &&
+        info.st_ino == input.st_ino)
+      fatalExit(
+          "\n>>> Arquivo de dados %s e o mesmo que %s, gravado pela "
+          "execucao",
+          label.c_str(), output);
+  }
+}
+
 OutFile::OutFile(const char* path, const char* createMessage) : path_(path) {
   file_ = std::fopen(path, "w");
   if (!file_)
     fatalExit("%s", createMessage);
+  fileBeingWritten = path_.c_str();
   std::setvbuf(file_, nullptr, _IOFBF, 1 << 20);
 }
 
 OutFile::~OutFile() {
+  if (fileBeingWritten == path_.c_str())
+    fileBeingWritten = nullptr;
   // Only reached without close() when the process is being unwound by a
   // throwing failure routine; the file is then incomplete anyway.
   if (file_)
@@ -58,6 +78,7 @@ void OutFile::print(const char* format, ...) {
 void OutFile::close() {
   std::FILE* file = file_;
   file_ = nullptr;
+  fileBeingWritten = nullptr;
   bool flushed = std::fflush(file) == 0;
   bool closed = std::fclose(file) == 0;
   if (!flushed || !closed)

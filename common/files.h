@@ -11,6 +11,22 @@ std::FILE* openForReading(const char* path);
 // Closes a file opened for reading; nullptr is ignored.
 void closeReading(std::FILE* file);
 
+// The files every run writes into the working directory, the solver's
+// temporary twin of "solucao.txt" included.
+inline constexpr const char* kRunOutputs[] = {"pmeddata.dat", "pmedmtrx.dat",
+                                              "solucao.txt", "solucao.txt.tmp",
+                                              "solucaoR.txt"};
+
+// Ends the process when the open input file, named `label` in messages, is
+// (by device and inode, so also through a link) one of kRunOutputs: the run
+// would destroy its own input.
+void refuseRunOutput(std::FILE* file, const std::string& label);
+
+// The name of the file an OutFile is writing, until it is closed; nullptr
+// when none is. The interrupt handler removes it, so that an interrupted run
+// leaves no half-written file.
+extern const char* volatile fileBeingWritten;
+
 // A file created for writing whose every write and the close are checked: a
 // failure (a full disk) ends the process with a message naming the file.
 class OutFile {

@@ -179,6 +179,11 @@ bool DataReader::tryReadInt(int& value) {
   return true;
 }
 
+bool DataReader::moreTokens() {
+  std::string_view token;
+  return tokens_.next(token);
+}
+
 float DataReader::readFloat() {
   float value = readAnyFloat();
   if (!std::isfinite(value))

@@ -61,6 +61,9 @@ class DataReader {
   float readAnyFloat();
   // True and the next integer, or false at the end of the input.
   bool tryReadInt(int& value);
+  // True when another token follows, which it consumes; line() is then its
+  // line. Used once the layout has been read in full.
+  bool moreTokens();
 
   void skipLine() { tokens_.skipLine(); }
   int line() const { return tokens_.line(); }

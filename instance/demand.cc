@@ -5,6 +5,7 @@
 
 #include "common/fatal.h"
 #include "common/files.h"
+#include "common/warning.h"
 #include "instance/random_source.h"
 
 namespace {
@@ -35,9 +36,18 @@ void readDemandFrom(DataReader& in) {
   int64_t total = 0;
   for (int i = 0; i < record.vertices; ++i) {
     record.pop[i] = in.readInt();
+    // A negative demand would be a negative cost for the solver.
+    if (record.pop[i] < 0)
+      fatalExit("\n>>> Arquivo de dados %s com valor negativo na linha %d",
+                in.label().c_str(), in.line());
     total += record.pop[i];
   }
   setPopTotal(total);
+  if (in.moreTokens())
+    warn(
+        "Arquivo de dados %s com mais de %d valores, um por vertice; os "
+        "demais sao ignorados",
+        in.label().c_str(), record.vertices);
 }
 
 void drawDemand(uint32_t seed) {
@@ -60,6 +70,7 @@ void loadDemand(InputMode mode) {
     std::FILE* file = openForReading("demanda.txt");
     if (!file)
       fatalExit("\n>>> Arquivo de dados [demanda.txt] nao pode ser aberto");
+    refuseRunOutput(file, "[demanda.txt]");
     DataReader in(file, "[demanda.txt]");
     readDemandFrom(in);
     closeReading(file);

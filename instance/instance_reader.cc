@@ -6,9 +6,11 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "common/fatal.h"
 #include "common/files.h"
+#include "common/warning.h"
 #include "instance/shortest_paths.h"
 
 namespace {
@@ -42,9 +44,18 @@ void readHeader(DataReader& in, InputMode mode) {
     record.arestas = in.readInt();
   record.facilidades = in.readInt();
   record.distServico = in.readFloat();
-  if (record.vertices < 0 || record.arestas < 0 || record.facilidades < 0)
+  if (record.vertices < 0 || record.arestas < 0 || record.facilidades < 0 ||
+      record.distServico < 0.0f)
     fatalExit("\n>>> Arquivo de dados %s com valor negativo no cabecalho",
               in.label().c_str());
+  // The solver's input counts a pair at UNREACHABLE as covered when S reaches
+  // it, while the reassignment never assigns such a pair: the two would
+  // disagree on a network with unconnected vertices.
+  if (record.distServico >= UNREACHABLE)
+    fatalExit(
+        "\n>>> Arquivo de dados %s com distancia de servico a partir de "
+        "1000000",
+        in.label().c_str());
   if (record.facilidades > record.vertices)
     fatalExit("\n>>> Arquivo de dados %s com p maior que n",
               in.label().c_str());
@@ -59,12 +70,34 @@ int readVertex(DataReader& in, int n) {
   return v - 1;
 }
 
+// Warns about the vertices that no edge record names: in a network of more
+// than one vertex they are unreachable, which usually means n is mistyped.
+void warnUntouched(const DataReader& in, const std::vector<char>& touched) {
+  constexpr int kShown = 5;
+  int count = 0;
+  std::string shown;
+  for (std::size_t v = 0; v < touched.size(); ++v) {
+    if (touched[v])
+      continue;
+    if (++count <= kShown) {
+      shown += ' ';
+      shown += std::to_string(v + 1);
+    }
+  }
+  if (count > 0 && touched.size() > 1)
+    warn("Arquivo de dados %s com %d vertice(s) sem aresta:%s%s",
+         in.label().c_str(), count, shown.c_str(),
+         count > kShown ? " ..." : "");
+}
+
 void readEdges(DataReader& in) {
   int n = record.vertices;
   float** cost = record.cost;
+  std::vector<char> touched(static_cast<std::size_t>(n), 0);
   for (int r = 0; r < record.arestas; ++r) {
     int a = readVertex(in, n);
     int b = readVertex(in, n);
+    touched[a] = touched[b] = 1;
     float d = in.readFloat();
     // A negative length would let completion lower distances without end.
     if (d < 0.0f)
@@ -75,6 +108,7 @@ void readEdges(DataReader& in) {
     cost[a][b] = d;
     cost[b][a] = d;
   }
+  warnUntouched(in, touched);
 }
 
 void readUpperTriangle(DataReader& in) {
@@ -86,6 +120,17 @@ void readUpperTriangle(DataReader& in) {
       cost[j][i] = cost[i][j];
     }
   }
+}
+
+// Warns once when the file goes on after the last value its layout reads:
+// an edge list with more records than its header's m, or a matrix with more
+// values than its triangle; the rest is ignored.
+void warnTokensLeft(DataReader& in) {
+  if (in.moreTokens())
+    warn(
+        "Arquivo de dados %s com valores alem dos que o cabecalho anuncia, "
+        "a partir da linha %d; ignorados",
+        in.label().c_str(), in.line());
 }
 
 }  // namespace
@@ -125,6 +170,8 @@ void readInstanceFrom(DataReader& in, InputMode mode) {
   if (mode == InputMode::B) {
     allocateCost(record.vertices);
     readEdges(in);
+    // Before the completion, which may take a while on a large network.
+    warnTokensLeft(in);
     closeShortestPaths(record.vertices);
   } else {
     // Every cell off the diagonal comes from the file and the diagonal is 0
@@ -132,6 +179,7 @@ void readInstanceFrom(DataReader& in, InputMode mode) {
     // first: that would touch all of it before a short file is found out.
     allocateCostRows(record.vertices);
     readUpperTriangle(in);
+    warnTokensLeft(in);
   }
 }
 
@@ -139,7 +187,9 @@ void readInstance(const char* fileName, InputMode mode) {
   std::FILE* file = openForReading(fileName);
   if (!file)
     fatalExit("\n>>> Arquivo de dados (%s) nao pode ser aberto", fileName);
-  DataReader in(file, std::string("(") + fileName + ")");
+  std::string label = std::string("(") + fileName + ")";
+  refuseRunOutput(file, label);
+  DataReader in(file, label);
   readInstanceFrom(in, mode);
   closeReading(file);
 }

@@ -6,12 +6,14 @@
 #include <chrono>
 #include <cstdio>
 
+#include "pmedian/interrupt.h"
 #include "pmedian/pmed_data.h"
 #include "pmedian/pmed_solve.h"
 #include "pmedian/solution_writer.h"
 #include "pmedian/solver_options.h"
 
 int main(int argc, char** argv) {
+  watchInterrupts();
   auto start = std::chrono::steady_clock::now();
   // First of all, so that no failure below can leave an earlier run's
   // answer to be read as this one's.

@@ -1,10 +1,147 @@
 #include "solver/solver_run.h"
 
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+
+#include "common/fatal.h"
+#include "common/run_guard.h"
+
+std::vector<std::string> solverArguments;
+
+namespace {
+
+// The solver program found by locateSolver.
+std::string solverProgram;
+
+// The running solver, for the interrupt handler; 0 when none runs.
+volatile sig_atomic_t solverPid = 0;
+
+// How long an interrupted solver has to end on its own before it is killed.
+// The solver program ends within milliseconds of a signal; the rest of the
+// second an interrupted run may take is left for the tool itself.
+constexpr int kGraceSteps = 40;
+constexpr long kGraceStepNanoseconds = 10'000'000;
+
+void removeSolverOutput() {
+  unlink("solucao.txt.tmp");
+  unlink("solucao.txt");
+}
+
+// The interrupt cleanup while the solver runs; only async-signal-safe calls.
+void stopSolver(int signal) {
+  pid_t child = solverPid;
+  if (child <= 0)
+    return;
+  kill(child, signal);
+  struct timespec step {
+    0, kGraceStepNanoseconds
+  };
+  bool ended = false;
+  for (int i = 0; i < kGraceSteps && !ended; ++i) {
+    ended = waitpid(child, nullptr, WNOHANG) != 0;
+    if (!ended)
+      nanosleep(&step, nullptr);
+  }
+  if (!ended) {
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+  }
+  // Only once it has ended: it can write nothing after this.
+  removeSolverOutput();
+}
+
+// In the child: ends with the parent, even when the parent is killed
+// outright, and starts the solver with `argv` (whose first entry is left for
+// the shell). Writes errno to `report` when exec fails.
+[[noreturn]] void execSolver(pid_t parent, char** argv, int report) {
+  resetSignalsInChild();
+  prctl(PR_SET_PDEATHSIG, SIGKILL);
+  // The parent may have died before the line above took effect.
+  if (getppid() != parent)
+    _exit(127);
+  execv(solverProgram.c_str(), argv + 1);
+  // A script without a "#!" line runs under the shell, as the shell itself
+  // and execvp would run it.
+  if (errno == ENOEXEC) {
+    argv[1] = const_cast<char*>(solverProgram.c_str());
+    execv("/bin/sh", argv);
+  }
+  int error = errno;
+  ssize_t written = write(report, &error, sizeof error);
+  (void)written;
+  _exit(127);
+}
+
+// Starts the solver; false when it could not be started.
+bool startSolver() {
+  int report[2];
+  if (pipe2(report, O_CLOEXEC) != 0)
+    return false;
+  // Built before the fork: the child only calls what is safe there.
+  std::vector<char*> argv{const_cast<char*>("sh"),
+                          const_cast<char*>(kSolverCommand)};
+  for (std::string& argument : solverArguments)
+    argv.push_back(argument.data());
+  argv.push_back(nullptr);
+  pid_t parent = getpid();
+  // No signal between the start and the record of the child, which the
+  // interrupt cleanup needs in order to stop it.
+  holdInterrupts(true);
+  pid_t child = fork();
+  if (child == 0)
+    execSolver(parent, argv.data(), report[1]);
+  if (child > 0)
+    solverPid = child;
+  holdInterrupts(false);
+  close(report[1]);
+  if (child < 0) {
+    close(report[0]);
+    return false;
+  }
+  // Closed by a successful exec; an errno arrives when it failed.
+  int error = 0;
+  ssize_t got;
+  do {
+    got = read(report[0], &error, sizeof error);
+  } while (got < 0 && errno == EINTR);
+  close(report[0]);
+  if (got <= 0)
+    return true;
+  waitpid(child, nullptr, 0);
+  solverPid = 0;
+  return false;
+}
+
+// Waits for the solver to end and returns its wait status.
+int awaitSolver() {
+  pid_t child = solverPid;
+  // Waits without reaping, so that the process id cannot be reused while the
+  // interrupt cleanup may still signal it.
+  siginfo_t info{};
+  while (waitid(P_PID, static_cast<id_t>(child), &info, WEXITED | WNOWAIT) !=
+             0 &&
+         errno == EINTR) {
+  }
+  holdInterrupts(true);
+  solverPid = 0;
+  holdInterrupts(false);
+  int status = 0;
+  while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+  }
+  return status;
+}
+
+}  // namespace
 
 std::string programDirectory() {
   char path[4096];
@@ -18,7 +155,7 @@ std::string programDirectory() {
 }
 
 std::string solverSearchPath(const char* path, const std::string& programDir) {
-  // Without PATH the interpreter would use its own default; keep that.
+  // Without PATH, the usual default.
   std::string entries = path ? path : "/usr/local/bin:/usr/bin:/bin";
   std::string result;
   std::size_t start = 0;
@@ -43,14 +180,49 @@ std::string solverSearchPath(const char* path, const std::string& programDir) {
   return result;
 }
 
+std::string findSolver(const std::string& searchPath) {
+  std::size_t start = 0;
+  while (start <= searchPath.size()) {
+    std::size_t colon = searchPath.find(':', start);
+    if (colon == std::string::npos)
+      colon = searchPath.size();
+    std::string candidate =
+        searchPath.substr(start, colon - start) + "/" + kSolverCommand;
+    struct stat info;
+    if (colon > start && stat(candidate.c_str(), &info) == 0 &&
+        S_ISREG(info.st_mode) && access(candidate.c_str(), X_OK) == 0)
+      return candidate;
+    start = colon + 1;
+  }
+  return "";
+}
+
+void locateSolver() {
+  solverProgram =
+      findSolver(solverSearchPath(std::getenv("PATH"), programDirectory()));
+  if (solverProgram.empty())
+    fatalExit("\n>>> Programa %s nao encontrado", kSolverCommand);
+}
+
 void runSolver() {
+  if (solverProgram.empty())
+    locateSolver();
   // A solver that fails must not leave an earlier run's solution to be read
   // as this one's.
   std::remove("solucao.txt");
-  std::string path = solverSearchPath(std::getenv("PATH"), programDirectory());
-  setenv("PATH", path.c_str(), 1);
   // The solver's console output comes before the report.
   std::fflush(stdout);
-  int status = std::system(kSolverCommand);
-  (void)status;
+  setInterruptCleanup(stopSolver);
+  if (!startSolver())
+    fatalExit("\n>>> Programa %s nao pode ser executado", kSolverCommand);
+  int status = awaitSolver();
+  if (WIFEXITED(status) && WEXITSTATUS(status) == 0)
+    return;
+  // Whatever a failed solver left is not its answer.
+  removeSolverOutput();
+  if (WIFSIGNALED(status))
+    fatalExit("\n>>> Programa %s terminou pelo sinal %d", kSolverCommand,
+              WTERMSIG(status));
+  fatalExit("\n>>> Programa %s terminou com o codigo %d", kSolverCommand,
+            WEXITSTATUS(status));
 }

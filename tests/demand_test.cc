@@ -106,8 +106,39 @@ TEST_F(DemandTest, BadFilesEndWithAMessage) {
       "\n>>> Arquivo de dados [demanda.txt] com valor invalido na linha 2");
   EXPECT_EQ(readFailure(2, "2000000000 2000000000"),
             "\n>>> Populacao total fora do limite de 32 bits");
-  EXPECT_EQ(readFailure(2, "-2000000000 -2000000000"),
-            "\n>>> Populacao total fora do limite de 32 bits");
+  EXPECT_EQ(
+      readFailure(2, "-2000000000 -2000000000"),
+      "\n>>> Arquivo de dados [demanda.txt] com valor negativo na linha 1");
+  EXPECT_EQ(
+      readFailure(3, "5\n7\n-1 9"),
+      "\n>>> Arquivo de dados [demanda.txt] com valor negativo na linha 3");
+}
+
+TEST_F(DemandTest, ValuesBeyondNWarnOnceAndAreNotChecked) {
+  for (const char* text : {"5 7 9", "5 7 9 -4", "5 7 9 x y z"}) {
+    resetRecord();
+    record.vertices = 3;
+    testing::internal::CaptureStderr();
+    DataReader in{std::string_view(text), "[demanda.txt]"};
+    readDemandFrom(in);
+    EXPECT_EQ(record.popTotal, 21);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              std::string(text).size() == 5
+                  ? ""
+                  : "aviso: Arquivo de dados [demanda.txt] com mais de 3 "
+                    "valores, um por vertice; os demais sao ignorados\n")
+        << text;
+  }
+}
+
+TEST_F(DemandTest, DemandFileThatTheRunWritesIsRefused) {
+  ScratchFolder folder;
+  writeFile("solucao.txt", "5 7");
+  ASSERT_EQ(symlink("solucao.txt", "demanda.txt"), 0);
+  record.vertices = 2;
+  EXPECT_EQ(fatalMessage([] { loadDemand(InputMode::A); }),
+            "\n>>> Arquivo de dados [demanda.txt] e o mesmo que solucao.txt, "
+            "gravado pela execucao");
 }
 
 TEST_F(DemandTest, SmallInstancesDrawUniformTwentyToThirty) {

@@ -81,6 +81,12 @@ TEST_F(InstanceReaderTest, BadContentNamesFileAndLine) {
       {"3 -1 1 10\n", InputMode::B, "com valor negativo no cabecalho"},
       {"3 0 -1 10\n", InputMode::B, "com valor negativo no cabecalho"},
       {"3 4 10\n", InputMode::G, "com p maior que n"},
+      {"3 1 -10\n5 20\n12\n", InputMode::G, "com valor negativo no cabecalho"},
+      {"3 0 1 -0.5\n", InputMode::B, "com valor negativo no cabecalho"},
+      {"3 1 1000000\n5 20\n12\n", InputMode::A,
+       "com distancia de servico a partir de 1000000"},
+      {"3 0 1 2e6\n", InputMode::B,
+       "com distancia de servico a partir de 1000000"},
   };
   for (const Case& c : cases) {
     resetRecord();
@@ -88,6 +94,65 @@ TEST_F(InstanceReaderTest, BadContentNamesFileAndLine) {
               std::string("\n>>> Arquivo de dados (inst.txt) ") + c.message)
         << c.text;
   }
+}
+
+TEST_F(InstanceReaderTest, ServiceDistanceJustBelowUnreachableIsKept) {
+  read("2 1 999999.9\n5\n", InputMode::G);
+  EXPECT_LT(record.distServico, UNREACHABLE);
+  resetRecord();
+  read("2 1 1 -0\n1 2 5\n", InputMode::B);
+  EXPECT_EQ(record.distServico, 0.0f);
+}
+
+// Values beyond what the header announces, and vertices no edge names, are
+// read past with one warning each on standard error.
+TEST_F(InstanceReaderTest, WarnsOnceAboutLeftoversAndUntouchedVertices) {
+  struct Case {
+    const char* text;
+    InputMode mode;
+    const char* warnings;
+  } cases[] = {
+      {"3 1 10\n5 20\n12\n", InputMode::G, ""},
+      {"3 1 10\n5 20\n12 7\n8 9\n", InputMode::G,
+       "aviso: Arquivo de dados (inst.txt) com valores alem dos que o "
+       "cabecalho anuncia, a partir da linha 3; ignorados\n"},
+      {"2 1 1 10\n1 2 5\n2 1 7\n1 2 3\n", InputMode::B,
+       "aviso: Arquivo de dados (inst.txt) com valores alem dos que o "
+       "cabecalho anuncia, a partir da linha 3; ignorados\n"},
+      {"6 2 1 10\n1 2 5\n4 4 0\n", InputMode::B,
+       "aviso: Arquivo de dados (inst.txt) com 3 vertice(s) sem aresta: 3 5 "
+       "6\n"},
+      {"9 1 1 10\n2 3 5\n", InputMode::B,
+       "aviso: Arquivo de dados (inst.txt) com 7 vertice(s) sem aresta: 1 4 5 "
+       "6 7 ...\n"},
+      {"1 0 1 10\n", InputMode::B, ""},
+  };
+  for (const Case& c : cases) {
+    resetRecord();
+    testing::internal::CaptureStderr();
+    read(c.text, c.mode);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), c.warnings) << c.text;
+  }
+}
+
+// An input that is one of the files the run writes would be destroyed by the
+// run; it is refused by identity, whatever name or link leads to it.
+TEST_F(InstanceReaderTest, RunOutputAsInputIsRefused) {
+  ScratchFolder folder;
+  const std::string matrix = "2 1 10\n5\n";
+  writeFile("pmeddata.dat", matrix);
+  EXPECT_EQ(fatalMessage([] { readInstance("pmeddata.dat", InputMode::G); }),
+            "\n>>> Arquivo de dados (pmeddata.dat) e o mesmo que "
+            "pmeddata.dat, gravado pela execucao");
+  writeFile("solucaoR.txt", matrix);
+  ASSERT_EQ(link("solucaoR.txt", "inst.txt"), 0);
+  EXPECT_EQ(fatalMessage([] { readInstance("inst.txt", InputMode::G); }),
+            "\n>>> Arquivo de dados (inst.txt) e o mesmo que solucaoR.txt, "
+            "gravado pela execucao");
+  writeFile("copy.txt", matrix);
+  resetRecord();
+  readInstance("copy.txt", InputMode::G);
+  EXPECT_EQ(record.cost[0][1], 5.0f);
 }
 
 // Cut an instance at every length: the reader either reads every token or

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "instance/instance_reader.h"
@@ -16,6 +20,61 @@ TEST(SolverRunTest, SearchPathNeverIncludesTheWorkingDirectory) {
             "/a:/b:/opt/mclp");
   EXPECT_EQ(solverSearchPath("", ""), "");
   EXPECT_EQ(solverSearchPath(nullptr, "/t"), "/usr/local/bin:/usr/bin:/bin:/t");
+}
+
+// Only an executable regular file counts, the first along the path wins, and
+// an empty entry never stands for the working directory.
+TEST(SolverRunTest, FindsTheFirstExecutableSolverOnThePath) {
+  ScratchFolder folder;
+  std::string base = folder.path().string();
+  for (const char* dir : {"plain", "folder", "runs", "later"})
+    std::filesystem::create_directory(dir);
+  writeFile("plain/Corvadel.exe", "#!/bin/sh\n");
+  std::filesystem::create_directory("folder/Corvadel.exe");
+  writeFile("runs/Corvadel.exe", "#!/bin/sh\n");
+  writeFile("later/Corvadel.exe", "#!/bin/sh\n");
+  writeFile("Corvadel.exe", "#!/bin/sh\n");
+  for (const char* name :
+       {"runs/Corvadel.exe", "later/Corvadel.exe", "Corvadel.exe"})
+    std::filesystem::permissions(name, std::filesystem::perms::owner_all);
+  EXPECT_EQ(findSolver(base + "/plain:" + base + "/folder:" + base +
+                       "/runs:" + base + "/later"),
+            base + "/runs/Corvadel.exe");
+  EXPECT_EQ(findSolver(base + "/plain:" + base + "/folder"), "");
+  EXPECT_EQ(findSolver(""), "");
+  EXPECT_EQ(findSolver(":"), "");
+}
+
+// The solver runs in the working directory with solverArguments as they
+// are, no shell quoting involved; its failure is the run's failure.
+TEST(SolverRunTest, RunsTheSolverWithItsArgumentsAndChecksItsEnd) {
+  ScratchFolder folder;
+  std::string bin = (folder.path() / "bin").string();
+  std::filesystem::create_directory(bin);
+  std::string solver = bin + "/Corvadel.exe";
+  std::string savedPath = std::getenv("PATH") ? std::getenv("PATH") : "";
+  setenv("PATH", bin.c_str(), 1);
+  auto standIn = [&](const std::string& body) {
+    writeFile(solver, "#!/bin/sh\n" + body);
+    std::filesystem::permissions(solver, std::filesystem::perms::owner_all);
+  };
+  standIn("printf '%s|' \"$@\" >args.txt\n");
+  solverArguments = {"-L", "2.5", "a b'c", ""};
+  locateSolver();
+  runSolver();
+  std::ifstream args("args.txt");
+  std::string passed((std::istreambuf_iterator<char>(args)),
+                     std::istreambuf_iterator<char>());
+  EXPECT_EQ(passed, "-L|2.5|a b'c||");
+  solverArguments.clear();
+  standIn("printf 1 >solucao.txt.tmp\nexit 3\n");
+  EXPECT_EQ(fatalMessage([] { runSolver(); }),
+            "\n>>> Programa Corvadel.exe terminou com o codigo 3");
+  standIn("kill -TERM $$\n");
+  EXPECT_EQ(fatalMessage([] { runSolver(); }),
+            "\n>>> Programa Corvadel.exe terminou pelo sinal 15");
+  EXPECT_FALSE(std::filesystem::exists("solucao.txt.tmp"));
+  setenv("PATH", savedPath.c_str(), 1);
 }
 
 namespace {

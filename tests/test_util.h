@@ -1,7 +1,11 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
 
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "common/fatal.h"
@@ -32,3 +36,32 @@ class RecordTest : public ::testing::Test {
   void SetUp() override { resetRecord(); }
   void TearDown() override { resetRecord(); }
 };
+
+// A fresh temporary folder that is the working directory while the object
+// lives; the previous one is restored and the folder removed afterwards.
+class ScratchFolder {
+ public:
+  ScratchFolder() : previous_(std::filesystem::current_path()) {
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "mclp-test-XXXXXX").string();
+    path_ = mkdtemp(pattern.data());
+    std::filesystem::current_path(path_);
+  }
+  ~ScratchFolder() {
+    std::filesystem::current_path(previous_);
+    std::filesystem::remove_all(path_);
+  }
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path previous_;
+  std::filesystem::path path_;
+};
+
+// Writes `text` to the file `name`.
+inline void writeFile(const std::string& name, const std::string& text) {
+  std::ofstream(name, std::ios::binary) << text;
+}

@@ -6,6 +6,7 @@
 #
 #   expected/status  the exit status
 #   expected/stdout  optional; standard output, exactly
+#   expected/stderr  optional; standard error, exactly (the warnings)
 #   expected/<file>  a file the run leaves, exactly
 #   present          optional; files that must exist (content varies)
 #   absent           optional; files that must not exist afterwards
@@ -17,13 +18,18 @@ if [ -f "$case_dir/expected/stdout" ] && ! cmp -s "$work/stdout" "$case_dir/expe
   fail "standard output differs"
   diff <(od -c "$case_dir/expected/stdout") <(od -c "$work/stdout") | head -20
 fi
-if [ "$stderr_allowed" != 1 ] && [ -s "$work/stderr" ]; then
+if [ -f "$case_dir/expected/stderr" ]; then
+  if ! cmp -s "$work/stderr" "$case_dir/expected/stderr"; then
+    fail "standard error differs:"
+    diff "$case_dir/expected/stderr" "$work/stderr" | head -10
+  fi
+elif [ "$stderr_allowed" != 1 ] && [ -s "$work/stderr" ]; then
   fail "standard error is not empty:"
   head -5 "$work/stderr"
 fi
 for expected in "$case_dir"/expected/*; do
   name=$(basename "$expected")
-  case $name in status | stdout) continue ;; esac
+  case $name in status | stdout | stderr) continue ;; esac
   if [ ! -f "$name" ]; then
     fail "$name was not written"
   elif ! cmp -s "$name" "$expected"; then

@@ -12,8 +12,8 @@
 #   no-solver        optional; no solver program anywhere
 #   solver-beside    optional; the stand-in lies beside mclp, not on PATH
 #   expected/, present, absent   what the run must leave (see expect.sh)
-#   stderr-any       optional; standard error may be non-empty (the command
-#                    interpreter's own complaint about a missing solver)
+#   stderr-any       optional; standard error may hold anything (what a
+#                    stand-in solver prints there)
 set -u
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 tool=$1

@@ -1,0 +1,91 @@
+#include "common/run_guard.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "common/fatal.h"
+#include "common/files.h"
+#include "common/warning.h"
+
+namespace {
+
+constexpr int kInterrupts[] = {SIGINT, SIGTERM, SIGHUP};
+
+// The signals this process catches: those of kInterrupts not ignored at
+// start.
+sigset_t caught;
+void (*volatile interruptCleanup)(int) = nullptr;
+
+void onInterrupt(int signal) {
+  if (const char* path = fileBeingWritten)
+    unlink(path);
+  if (void (*cleanup)(int) = interruptCleanup)
+    cleanup(signal);
+  // _exit, not exit: nothing buffered (a report under way) is flushed, and
+  // no destructor or atexit routine runs inside the handler.
+  _exit(128 + signal);
+}
+
+}  // namespace
+
+void catchInterrupts() {
+  sigemptyset(&caught);
+  struct sigaction action {};
+  action.sa_handler = onInterrupt;
+  // A second signal waits until the first has ended the process.
+  sigemptyset(&action.sa_mask);
+  for (int signal : kInterrupts)
+    sigaddset(&action.sa_mask, signal);
+  for (int signal : kInterrupts) {
+    struct sigaction old {};
+    if (sigaction(signal, nullptr, &old) != 0 || old.sa_handler == SIG_IGN)
+      continue;
+    sigaction(signal, &action, nullptr);
+    sigaddset(&caught, signal);
+  }
+}
+
+void lockWorkingDirectory() {
+  // The directory itself, not a lock file in it, so that nothing is created
+  // and nothing can be left behind. Not inherited by the solver: the lock
+  // goes with this process.
+  int folder = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folder >= 0 && flock(folder, LOCK_EX | LOCK_NB) == 0)
+    return;  // held until the process ends
+  if (folder >= 0 && errno == EWOULDBLOCK)
+    fatalExit("\n>>> Pasta de trabalho em uso por outra execucao");
+  // A folder that cannot be opened or locked (no read permission, a file
+  // system without locks) still runs, unguarded.
+  warn(
+      "pasta de trabalho nao pode ser travada; outra execucao nesta pasta "
+      "nao seria percebida");
+  if (folder >= 0)
+    close(folder);
+}
+
+void guardRun() {
+  catchInterrupts();
+  lockWorkingDirectory();
+}
+
+void setInterruptCleanup(void (*cleanup)(int signal)) {
+  interruptCleanup = cleanup;
+}
+
+void holdInterrupts(bool hold) {
+  sigprocmask(hold ? SIG_BLOCK : SIG_UNBLOCK, &caught, nullptr);
+}
+
+void resetSignalsInChild() {
+  for (int signal : kInterrupts) {
+    if (sigismember(&caught, signal) == 1)
+      ::signal(signal, SIG_DFL);
+  }
+  sigset_t none;
+  sigemptyset(&none);
+  sigprocmask(SIG_SETMASK, &none, nullptr);
+}

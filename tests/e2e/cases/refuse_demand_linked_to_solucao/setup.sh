@@ -1,0 +1,1 @@
+ln -s solucao.txt demanda.txt

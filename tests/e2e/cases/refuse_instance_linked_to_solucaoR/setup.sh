@@ -1,0 +1,1 @@
+ln solucaoR.txt inst.txt
