@@ -9,8 +9,9 @@
 # The bare root is cached as a tarball under /var/cache/mclp-fresh-check/,
 # keyed by suite, architecture and mirror, and rebuilt after 30 days; the
 # packages the project installs are never cached: every check starts from a
-# fresh copy of the bare root. Every exit path unmounts what was mounted and
-# removes the work root.
+# fresh copy of the bare root. Every exit path (signals included) unmounts
+# what was mounted and removes the work root; the output log is kept only
+# when a command failed.
 #
 # Needs root (re-runs itself with sudo otherwise). Environment:
 #   MCLP_FRESH_SUITE   suite to bootstrap (default bookworm)
@@ -115,6 +116,7 @@ fi
 # --- Clean-up, on every exit path ----------------------------------------
 root=""
 log=""
+keep_log=0
 # Mount points at or below the work root, deepest first.
 mounts_below() {
   awk -v r="$root" '$5 == r || index($5, r "/") == 1 { print $5 }' \
@@ -146,7 +148,7 @@ cleanup() {
       rm -rf --one-file-system "$root"
     fi
   fi
-  [ -n "$log" ] && [ $status -eq 0 ] && rm -f "$log"
+  [ -n "$log" ] && [ $keep_log -eq 0 ] && rm -f "$log"
   exit $status
 }
 trap cleanup EXIT
@@ -175,6 +177,8 @@ else
   if ! debootstrap --variant=minbase --arch="$arch" "$suite" "$root" "$mirror" \
        >"$log" 2>&1; then
     tail -n 30 "$log" >&2
+    keep_log=1
+    say "full output kept in $log"
     fail "debootstrap failed"
   fi
   # Only the bare system is kept: no package lists, no downloaded packages.
@@ -226,6 +230,7 @@ for command in "${commands[@]}"; do
   wait $! || status=$?
   if [ $status -ne 0 ]; then
     tail -n 80 "$log"
+    keep_log=1
     say "full output kept in $log"
     fail "[$command] failed with status $status on a bare $suite root"
   fi
