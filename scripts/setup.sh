@@ -9,7 +9,9 @@
 #   -lbz2 (libbz2-dev)  -lz (zlib1g-dev, which no coinor package pulls in)
 #   -llapack (liblapack-dev)  -lblas (libblas-dev)
 #   -lpthread -lrt -lm (libc6-dev)
-# and the tests link GoogleTest and GoogleMock (libgtest-dev, libgmock-dev).
+# the tests link GoogleTest and GoogleMock (libgtest-dev, libgmock-dev), and
+# the sanitizer build the address and undefined-behaviour runtimes, which g++
+# brings in (libgcc-12-dev depends on libasan8 and libubsan1).
 # After installing, a probe links an empty program against the whole CBC
 # line, so a library that a later package version adds fails here, by name,
 # rather than half-way through the build.
