@@ -145,7 +145,9 @@ cleanup() {
       echo "fresh-check: mounts left below $root; not removing it" >&2
       [ $status -eq 0 ] && status=1
     else
+      local removing=$SECONDS
       rm -rf --one-file-system "$root"
+      echo "fresh-check: work root removed ($((SECONDS - removing)) s)"
     fi
   fi
   [ -n "$log" ] && [ $keep_log -eq 0 ] && rm -f "$log"
