@@ -6,6 +6,21 @@
 #include <cstdlib>
 #include <string>
 
+std::vector<std::string> solverArguments;
+
+std::string solverCommandLine() {
+  std::string command = kSolverCommand;
+  for (const std::string& argument : solverArguments) {
+    // Inside single quotes nothing is special but the quote itself, which
+    // is closed, escaped and reopened.
+    command += " '";
+    for (char c : argument)
+      command += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    command += '\'';
+  }
+  return command;
+}
+
 std::string programDirectory() {
   char path[4096];
   ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
@@ -51,6 +66,6 @@ void runSolver() {
   setenv("PATH", path.c_str(), 1);
   // The solver's console output comes before the report.
   std::fflush(stdout);
-  int status = std::system(kSolverCommand);
+  int status = std::system(solverCommandLine().c_str());
   (void)status;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // The solver program, run by this bare name through the command interpreter
 // in the working directory. It reads "pmeddata.dat" (and "pmedmtrx.dat") and
@@ -8,6 +9,14 @@
 //
 //   <any number of reals> 9999999 <tag> <p centres, 0-based>
 constexpr const char* kSolverCommand = "Corvadel.exe";
+
+// Arguments passed to the solver program after its name; empty unless an option
+// sets them.
+extern std::vector<std::string> solverArguments;
+
+// The command line the solver is run with: its name, then solverArguments,
+// each quoted for the command interpreter.
+std::string solverCommandLine();
 
 // Removes any earlier "solucao.txt", makes the solver findable, runs it and
 // waits for it. Its exit status is not examined: a solver that failed shows
