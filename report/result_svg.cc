@@ -41,6 +41,35 @@ void append(std::string& out, const char* format, ...) {
                                            sizeof text - 1));
 }
 
+// Straight segments gathered into paths of at most kSegments each: one path
+// per segment would bloat the file, and renderers stroke one long path with
+// many crossings very slowly (minutes for 15,000 edges).
+constexpr int kSegments = 50;
+
+class SegmentPaths {
+ public:
+  SegmentPaths(std::string& out, const char* style)
+      : out_(out), style_(style) {}
+  ~SegmentPaths() {
+    if (count_ > 0)
+      out_ += "\"/>\n";
+  }
+  void add(double x1, double y1, double x2, double y2) {
+    if (count_ == kSegments) {
+      out_ += "\"/>\n";
+      count_ = 0;
+    }
+    if (count_++ == 0)
+      append(out_, "<path class=\"%s\" d=\"", style_);
+    append(out_, "M%.1f %.1fL%.1f %.1f", x1, y1, x2, y2);
+  }
+
+ private:
+  std::string& out_;
+  const char* style_;
+  int count_ = 0;
+};
+
 // Maps the coordinates onto the drawing: the bounding box scaled so that
 // its longer side is kSide, y flipped so that it grows upward.
 struct Frame {
@@ -134,16 +163,15 @@ std::string resultSvg() {
   appendStyle(out, static_cast<int>(centres.size()));
   out += "<rect width=\"100%\" height=\"100%\" fill=\"#fff\"/>\n";
 
-  if (!edgeRecords.empty()) {
-    out += "<path class=\"e\" d=\"";
+  {
+    SegmentPaths edges(out, "e");
     for (const EdgeRecord& e : edgeRecords) {
       if (e.a == e.b)
         continue;
       const Point& a = coordinates[e.a];
       const Point& b = coordinates[e.b];
-      append(out, "M%.1f %.1fL%.1f %.1f", f.x(a), f.y(a), f.x(b), f.y(b));
+      edges.add(f.x(a), f.y(a), f.x(b), f.y(b));
     }
-    out += "\"/>\n";
   }
 
   // Per centre: the lines to its vertices, then their dots.
@@ -156,13 +184,13 @@ std::string resultSvg() {
       members[position[vertices[j].centre]].push_back(j);
   for (std::size_t k = 0; k < centres.size(); ++k) {
     const Point& c = coordinates[centres[k]];
-    append(out, "<g class=\"k%d\"><path class=\"l\" d=\"",
-           colourOf[centres[k]]);
-    for (int j : members[k])
-      if (j != centres[k])
-        append(out, "M%.1f %.1fL%.1f %.1f", f.x(c), f.y(c), f.x(coordinates[j]),
-               f.y(coordinates[j]));
-    out += "\"/>\n";
+    append(out, "<g class=\"k%d\">\n", colourOf[centres[k]]);
+    {
+      SegmentPaths lines(out, "l");
+      for (int j : members[k])
+        if (j != centres[k])
+          lines.add(f.x(c), f.y(c), f.x(coordinates[j]), f.y(coordinates[j]));
+    }
     for (int j : members[k])
       append(out, "<circle cx=\"%.1f\" cy=\"%.1f\" r=\"%.1f\"/>\n",
              f.x(coordinates[j]), f.y(coordinates[j]), radius);
