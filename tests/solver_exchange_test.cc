@@ -18,6 +18,13 @@ TEST(SolverRunTest, SearchPathNeverIncludesTheWorkingDirectory) {
   EXPECT_EQ(solverSearchPath(nullptr, "/t"), "/usr/local/bin:/usr/bin:/bin:/t");
 }
 
+TEST(SolverRunTest, ArgumentsAreQuotedForTheInterpreter) {
+  EXPECT_EQ(solverCommandLine(), "Corvadel.exe");
+  solverArguments = {"-L", "2.5", "it's $HOME"};
+  EXPECT_EQ(solverCommandLine(), "Corvadel.exe '-L' '2.5' 'it'\\''s $HOME'");
+  solverArguments.clear();
+}
+
 namespace {
 
 // The worked example: n = 4, S = 10, demands 25 21 30 40.
@@ -61,6 +68,20 @@ TEST_F(SolutionTest, MarkerTagAndCentres) {
       "\n>>> Arquivo de dados solucao.txt termina antes do fim dos dados");
   EXPECT_EQ(fatalMessage([&] { readSolution("9999999 7.5 2 1"); }),
             "\n>>> Arquivo de dados solucao.txt com valor invalido na linha 1");
+}
+
+TEST_F(SolutionTest, ExactlyThreeLeadingRealsAreTheSolverFigures) {
+  readSolution("1234567.12345 1234567.1 0.07\n9999999 7 2 0");
+  ASSERT_TRUE(solverFigures.hasFigures);
+  // Read in double precision: single precision would lose the decimals.
+  EXPECT_EQ(solverFigures.objective, 1234567.12345);
+  EXPECT_EQ(solverFigures.bound, 1234567.1);
+  EXPECT_EQ(solverFigures.seconds, 0.07);
+  EXPECT_EQ(solverFigures.tag, 7);
+  readSolution("1 2 9999999 7 2 0");
+  EXPECT_FALSE(solverFigures.hasFigures);
+  readSolution("1 2 3 4 9999999 7 2 0");
+  EXPECT_FALSE(solverFigures.hasFigures);
 }
 
 TEST_F(SolutionTest, CoverageCountsEachVertexOnce) {
