@@ -2,7 +2,8 @@
 # Installs the Debian packages the build and the tests need, and any named
 # on the command line, where missing.
 set -euo pipefail
-packages=(cmake make g++ pkg-config libgtest-dev libgmock-dev coinor-libcbc-dev "$@")
+packages=(cmake make g++ pkg-config libgtest-dev libgmock-dev coinor-libcbc-dev nlohmann-json3-dev
+  librsvg2-bin zlib1g-dev "$@")
 missing=()
 for package in "${packages[@]}"; do
   dpkg -s "$package" >/dev/null 2>&1 || missing+=("$package")
