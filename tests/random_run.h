@@ -6,6 +6,7 @@
 // and zero distances between vertices are common; demands may be zero or
 // negative; centres may repeat; S may be negative.
 
+#include <algorithm>
 #include <random>
 #include <string>
 
@@ -16,6 +17,17 @@
 #include "scratch_folder.h"
 #include "solver/solution_reader.h"
 #include "test_util.h"
+
+// The worked example in the record: n = 4, p = 2, S = 10, demands 25 21 30
+// 40; centres 2 and 0 serve vertices 0 … 2 and leave 3 uncovered.
+inline void loadWorkedExample() {
+  DataReader in(std::string_view("4 2 10  9 7 30  9 15  11"), "(inst.txt)");
+  readInstanceFrom(in, InputMode::G);
+  record.pop = static_cast<int32_t*>(allocateZeroed(4, sizeof(int32_t)));
+  const int32_t pop[] = {25, 21, 30, 40};
+  std::copy(pop, pop + 4, record.pop);
+  record.popTotal = 116;
+}
 
 inline void runRandomInstance(std::mt19937& rng) {
   resetRecord();

@@ -71,9 +71,7 @@ TEST_F(ResultJsonTest, RandomInstancesAgreeWithTheReport) {
 }
 
 TEST_F(ResultJsonTest, SolverFiguresAndProof) {
-  DataReader in(std::string_view("4 2 10  9 7 30  9 15  11"), "(inst.txt)");
-  readInstanceFrom(in, InputMode::G);
-  record.pop = static_cast<int32_t*>(allocateZeroed(4, sizeof(int32_t)));
+  loadWorkedExample();
   auto solve = [](const char* answer) {
     writeText("solucao.txt", answer);
     std::free(record.centro);

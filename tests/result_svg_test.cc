@@ -111,12 +111,7 @@ class ResultSvgTest : public RecordTest {
 // The worked example laid out in the plane: centres 3 and 1 cover vertices
 // 1 … 3; vertex 4 is uncovered.
 TEST_F(ResultSvgTest, CentresInTheirColourUncoveredInGrey) {
-  DataReader in(std::string_view("4 2 10  9 7 30  9 15  11"), "(inst.txt)");
-  readInstanceFrom(in, InputMode::G);
-  record.pop = static_cast<int32_t*>(allocateZeroed(4, sizeof(int32_t)));
-  const int32_t pop[] = {25, 21, 30, 40};
-  std::copy(pop, pop + 4, record.pop);
-  record.popTotal = 116;
+  loadWorkedExample();
   coordinates = {{0, 0}, {90, 0}, {70, 0}, {70, 110}};
   writeText("solucao.txt", "1 1 0 9999999 7 2 0");
   reassignToCentres();

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "instance/instance_reader.h"
+#include "random_run.h"
 #include "report/coverage.h"
 #include "report/summary.h"
 #include "solver/solution_reader.h"
@@ -32,12 +33,7 @@ class SolutionTest : public RecordTest {
  protected:
   void SetUp() override {
     RecordTest::SetUp();
-    DataReader in(std::string_view("4 2 10  9 7 30  9 15  11"), "(inst.txt)");
-    readInstanceFrom(in, InputMode::G);
-    record.pop = static_cast<int32_t*>(allocateZeroed(4, sizeof(int32_t)));
-    const int32_t pop[] = {25, 21, 30, 40};
-    std::copy(pop, pop + 4, record.pop);
-    record.popTotal = 116;
+    loadWorkedExample();
   }
   int readSolution(const std::string& text) {
     std::free(record.centro);
