@@ -48,16 +48,29 @@ OutFile::OutFile(const char* path, const char* createMessage) : path_(path) {
   std::setvbuf(file_, nullptr, _IOFBF, 1 << 20);
 }
 
+OutFile::OutFile(const std::string& path)
+    : path_(path), temporary_(path + ".tmp") {
+  file_ = std::fopen(temporary_.c_str(), "w");
+  if (!file_)
+    fatalExit("\n>>> Arquivo de dados %s nao pode ser criado", path.c_str());
+  std::setvbuf(file_, nullptr, _IOFBF, 1 << 20);
+}
+
 OutFile::~OutFile() {
   if (fileBeingWritten == path_.c_str())
     fileBeingWritten = nullptr;
   // Only reached without close() when the process is being unwound by a
   // throwing failure routine; the file is then incomplete anyway.
-  if (file_)
+  if (file_) {
     std::fclose(file_);
+    if (!temporary_.empty())
+      std::remove(temporary_.c_str());
+  }
 }
 
 void OutFile::failed() const {
+  if (!temporary_.empty())
+    std::remove(temporary_.c_str());
   fatalExit("\n>>> Arquivo de dados %s nao pode ser gravado", path_.c_str());
 }
 
@@ -82,5 +95,8 @@ void OutFile::close() {
   bool flushed = std::fflush(file) == 0;
   bool closed = std::fclose(file) == 0;
   if (!flushed || !closed)
+    failed();
+  if (!temporary_.empty() &&
+      std::rename(temporary_.c_str(), path_.c_str()) != 0)
     failed();
 }

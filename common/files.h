@@ -33,13 +33,17 @@ class OutFile {
  public:
   // Creates or truncates `path`; if that fails, ends with `createMessage`.
   OutFile(const char* path, const char* createMessage);
+  // Writes "<path>.tmp" instead, renamed to `path` by close() once complete
+  // and removed on a failure, so `path` is never left half-written. Ends
+  // with "Arquivo de dados <path> nao pode ser criado" if it cannot be made.
+  explicit OutFile(const std::string& path);
   ~OutFile();
   OutFile(const OutFile&) = delete;
   OutFile& operator=(const OutFile&) = delete;
 
   void write(std::string_view bytes);
   void print(const char* format, ...) __attribute__((format(printf, 2, 3)));
-  // Flushes and closes; a failure to do either ends the process.
+  // Flushes, closes and renames into place; a failure ends the process.
   void close();
 
  private:
@@ -47,4 +51,5 @@ class OutFile {
 
   std::FILE* file_;
   std::string path_;
+  std::string temporary_;  // the name written, when it is not path_
 };

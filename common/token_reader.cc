@@ -193,8 +193,18 @@ float DataReader::readFloat() {
 }
 
 float DataReader::readAnyFloat() {
+  double exact;
+  return readAnyFloat(exact);
+}
+
+float DataReader::readAnyFloat(double& exact) {
   float value = 0;
-  if (!parseFloat(nextToken(), value))
+  std::string_view token = nextToken();
+  if (!parseFloat(token, value))
     failInvalid();
+  const char* end = token.data() + token.size();
+  auto [stop, error] = std::from_chars(skipPlus(token.data(), end), end, exact);
+  if (error != std::errc() || stop != end)
+    exact = std::nan("");
   return value;
 }

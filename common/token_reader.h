@@ -59,11 +59,16 @@ class DataReader {
   float readFloat();
   // Any real, "inf" and "nan" included.
   float readAnyFloat();
+  // The same, and the token's value in double precision in `exact` (NaN
+  // when it is beyond the double range).
+  float readAnyFloat(double& exact);
   // True and the next integer, or false at the end of the input.
   bool tryReadInt(int& value);
   // True when another token follows, which it consumes; line() is then its
   // line. Used once the layout has been read in full.
   bool moreTokens();
+  // True and the next token as it stands, or false at the end of the input.
+  bool tryReadToken(std::string_view& token) { return tokens_.next(token); }
 
   void skipLine() { tokens_.skipLine(); }
   int line() const { return tokens_.line(); }

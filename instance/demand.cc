@@ -2,11 +2,15 @@
 
 #include <cstdint>
 #include <ctime>
+#include <string>
 
 #include "common/fatal.h"
 #include "common/files.h"
 #include "common/warning.h"
+#include "common/run_options.h"
 #include "instance/random_source.h"
+
+DemandSource demandSource;
 
 namespace {
 
@@ -64,17 +68,30 @@ void drawDemand(uint32_t seed) {
   setPopTotal(total);
 }
 
+void readDemandFile(const char* fileName) {
+  allocatePop();
+  std::string label = std::string("[") + fileName + "]";
+  std::FILE* file = openForReading(fileName);
+  if (!file)
+    fatalExit("\n>>> Arquivo de dados %s nao pode ser aberto", label.c_str());
+  refuseRunOutput(file, label.c_str());
+  DataReader in(file, label);
+  readDemandFrom(in);
+  closeReading(file);
+}
+
 void loadDemand(InputMode mode) {
   allocatePop();
-  if (mode == InputMode::A) {
-    std::FILE* file = openForReading("demanda.txt");
-    if (!file)
-      fatalExit("\n>>> Arquivo de dados [demanda.txt] nao pode ser aberto");
-    refuseRunOutput(file, "[demanda.txt]");
-    DataReader in(file, "[demanda.txt]");
-    readDemandFrom(in);
-    closeReading(file);
+  if (!runOptions.demandFile.empty() || mode == InputMode::A) {
+    demandSource.drawn = false;
+    demandSource.fileName =
+        runOptions.demandFile.empty() ? "demanda.txt" : runOptions.demandFile;
+    readDemandFile(demandSource.fileName.c_str());
   } else {
-    drawDemand(static_cast<uint32_t>(std::time(nullptr)));
+    demandSource.drawn = true;
+    demandSource.seed = runOptions.seedGiven
+                            ? runOptions.seed
+                            : static_cast<uint32_t>(std::time(nullptr));
+    drawDemand(demandSource.seed);
   }
 }

@@ -13,6 +13,8 @@
 #include "common/warning.h"
 #include "instance/shortest_paths.h"
 
+std::vector<EdgeRecord> edgeRecords;
+
 namespace {
 
 // Memory the matrix may take, in bytes: what the kernel reports as available
@@ -107,6 +109,7 @@ void readEdges(DataReader& in) {
     // The last record for a pair wins; a = b overwrites the diagonal.
     cost[a][b] = d;
     cost[b][a] = d;
+    edgeRecords.push_back({a, b});
   }
   warnUntouched(in, touched);
 }
@@ -166,6 +169,7 @@ void allocateCost(int n) {
 }
 
 void readInstanceFrom(DataReader& in, InputMode mode) {
+  edgeRecords.clear();
   readHeader(in, mode);
   if (mode == InputMode::B) {
     allocateCost(record.vertices);

@@ -12,8 +12,21 @@
 // its matrix is completed into shortest paths. The matrix layout holds n, p,
 // S and the upper triangle row by row, mirrored and not completed.
 
+#include <cstdint>
+#include <vector>
+
 #include "common/token_reader.h"
 #include "instance/instance_record.h"
+
+// One record "a b d" of an edge list, vertices 0-based.
+struct EdgeRecord {
+  int32_t a;
+  int32_t b;
+};
+
+// The edge records of the last edge list read, in file order, for the
+// picture; empty for the matrix layout.
+extern std::vector<EdgeRecord> edgeRecords;
 
 // Opens the named file and reads it into the record: vertices, facilidades,
 // distServico, cost and, for an edge list, arestas.

@@ -16,11 +16,15 @@ int countOverlaps() {
   return overlaps;
 }
 
-void printReport() {
+double coveragePercent() {
   // No population at all serves none of it: 0.00 rather than a division by 0.
-  double percent = record.popTotal == 0 ? 0.0
-                                        : static_cast<double>(record.popAtend) /
-                                              record.popTotal * 100.0;
+  return record.popTotal == 0
+             ? 0.0
+             : static_cast<double>(record.popAtend) / record.popTotal * 100.0;
+}
+
+void printReport() {
+  double percent = coveragePercent();
   std::printf("\nVertices          :%6d", record.vertices);
   std::printf("\nFacilidades       :%6d", record.facilidades);
   std::printf("\nDistancia Servico :%9.2f",

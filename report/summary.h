@@ -14,5 +14,8 @@
 // each line preceded by a line end and the whole followed by one.
 void printReport();
 
+// popAtend as a percentage of popTotal; 0 when there is no demand at all.
+double coveragePercent();
+
 // Pairs of positions i < j in centro whose centres lie at most 2 × S apart.
 int countOverlaps();

@@ -7,6 +7,8 @@
 #include "common/files.h"
 #include "instance/instance_record.h"
 
+SolverFigures solverFigures;
+
 namespace {
 
 // Reals near 9999999 are 1.0 apart in single precision: 9999998.7 and
@@ -24,9 +26,25 @@ int readSolutionFrom(DataReader& in) {
   record.centro = static_cast<int32_t*>(allocateZeroed(p, sizeof(int32_t)));
   if (!record.centro)
     fatalExit("\n>>> Memoria insuficiente para centro[%d]", p);
-  while (!isEndMark(in.readAnyFloat())) {
+  double leading[3];
+  int count = 0;
+  for (;;) {
+    double exact;
+    if (isEndMark(in.readAnyFloat(exact)))
+      break;
+    if (count < 3)
+      leading[count] = exact;
+    ++count;
+  }
+  solverFigures = SolverFigures{};
+  if (count == 3) {
+    solverFigures.hasFigures = true;
+    solverFigures.objective = leading[0];
+    solverFigures.bound = leading[1];
+    solverFigures.seconds = leading[2];
   }
   int tag = in.readInt();
+  solverFigures.tag = tag;
   for (int i = 0; i < p; ++i) {
     int c = in.readInt();
     if (c < 0 || c >= n)
@@ -36,6 +54,21 @@ int readSolutionFrom(DataReader& in) {
     record.centro[i] = c;
   }
   return tag;
+}
+
+int nearestCentre(int j, float& distance) {
+  // Nearest centre; among equal distances the first in centro wins.
+  float best = UNREACHABLE;
+  int nearest = -1;
+  for (int k = 0; k < record.facilidades; ++k) {
+    int c = record.centro[k];
+    if (record.cost[c][j] < best) {
+      best = record.cost[c][j];
+      nearest = c;
+    }
+  }
+  distance = best;
+  return nearest;
 }
 
 void reassignToCentres() {
@@ -51,16 +84,8 @@ void reassignToCentres() {
     out.print("%5d", record.centro[i]);
   float s = record.distServico;
   for (int j = 0; j < record.vertices; ++j) {
-    // Nearest centre; among equal distances the first in centro wins.
-    float best = UNREACHABLE;
-    int nearest = -1;
-    for (int k = 0; k < p; ++k) {
-      int c = record.centro[k];
-      if (record.cost[c][j] < best) {
-        best = record.cost[c][j];
-        nearest = c;
-      }
-    }
+    float best;
+    int nearest = nearestCentre(j, best);
     if (nearest >= 0 && nearest != j && best <= s)
       out.print("\n%7d%7d%11.2f", nearest, j, static_cast<double>(best));
   }

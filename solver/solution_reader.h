@@ -17,10 +17,27 @@
 
 #include "common/token_reader.h"
 
+// The solver's answer beyond its centres: its tag and, when "solucao.txt"
+// leads with exactly three reals, the objective (demand left uncovered), the
+// bound it proved for it and its seconds.
+struct SolverFigures {
+  int tag = 0;
+  bool hasFigures = false;
+  double objective = 0.0;
+  double bound = 0.0;
+  double seconds = 0.0;
+};
+
+extern SolverFigures solverFigures;
+
+// The nearest centre of vertex j, the first in centro among equal distances,
+// and its distance; -1 when no centre lies nearer than UNREACHABLE.
+int nearestCentre(int j, float& distance);
+
 // Fills centro from "solucao.txt" and writes "solucaoR.txt".
 void reassignToCentres();
 
-// Reads the marker, the tag and p centres into centro (allocated here); ends
-// the process on a missing or bad value or a centre outside 0 … n-1. Returns
-// the tag.
+// Reads the leading reals, the marker, the tag and p centres into centro
+// (allocated here) and solverFigures; ends the process on a missing or bad
+// value or a centre outside 0 … n-1. Returns the tag.
 int readSolutionFrom(DataReader& in);

@@ -6,7 +6,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "common/run_options.h"
 #include "instance/random_source.h"
+#include "scratch_folder.h"
 #include "test_util.h"
 
 namespace {
@@ -177,4 +179,46 @@ TEST_F(DemandTest, LargeInstancesDrawTruncatedNormals) {
       outsideUniform = true;
   }
   EXPECT_TRUE(outsideUniform);
+}
+
+// --demand works in every mode and names its file; --seed replaces the
+// clock, and the seed used is kept for the result files.
+TEST_F(DemandTest, OptionsChooseTheSource) {
+  ScratchFolder folder;
+  writeText("pop.txt", "5 7 9");
+  writeText("demanda.txt", "1 1 1");
+  record.vertices = 3;
+  runOptions = RunOptions{};
+  runOptions.demandFile = "pop.txt";
+  for (InputMode mode : {InputMode::B, InputMode::G, InputMode::A}) {
+    resetRecord();
+    record.vertices = 3;
+    loadDemand(mode);
+    EXPECT_EQ(record.popTotal, 21);
+    EXPECT_FALSE(demandSource.drawn);
+    EXPECT_EQ(demandSource.fileName, "pop.txt");
+  }
+  runOptions.demandFile = "short.txt";
+  writeText("short.txt", "5 7");
+  EXPECT_EQ(
+      fatalMessage([] { loadDemand(InputMode::B); }),
+      "\n>>> Arquivo de dados [short.txt] termina antes do fim dos dados");
+  runOptions.demandFile = "none.txt";
+  EXPECT_EQ(fatalMessage([] { loadDemand(InputMode::A); }),
+            "\n>>> Arquivo de dados [none.txt] nao pode ser aberto");
+
+  runOptions = RunOptions{};
+  runOptions.seedGiven = true;
+  runOptions.seed = 4294967295u;
+  resetRecord();
+  record.vertices = 3;
+  loadDemand(InputMode::G);
+  EXPECT_TRUE(demandSource.drawn);
+  EXPECT_EQ(demandSource.seed, 4294967295u);
+  std::vector<int32_t> seeded(record.pop, record.pop + 3);
+  resetRecord();
+  record.vertices = 3;
+  drawDemand(4294967295u);
+  EXPECT_EQ(std::vector<int32_t>(record.pop, record.pop + 3), seeded);
+  runOptions = RunOptions{};
 }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "instance/instance_reader.h"
+#include "random_run.h"
 #include "report/coverage.h"
 #include "report/summary.h"
 #include "solver/solution_reader.h"
@@ -84,12 +85,7 @@ class SolutionTest : public RecordTest {
  protected:
   void SetUp() override {
     RecordTest::SetUp();
-    DataReader in(std::string_view("4 2 10  9 7 30  9 15  11"), "(inst.txt)");
-    readInstanceFrom(in, InputMode::G);
-    record.pop = static_cast<int32_t*>(allocateZeroed(4, sizeof(int32_t)));
-    const int32_t pop[] = {25, 21, 30, 40};
-    std::copy(pop, pop + 4, record.pop);
-    record.popTotal = 116;
+    loadWorkedExample();
   }
   int readSolution(const std::string& text) {
     std::free(record.centro);
@@ -120,6 +116,20 @@ TEST_F(SolutionTest, MarkerTagAndCentres) {
       "\n>>> Arquivo de dados solucao.txt termina antes do fim dos dados");
   EXPECT_EQ(fatalMessage([&] { readSolution("9999999 7.5 2 1"); }),
             "\n>>> Arquivo de dados solucao.txt com valor invalido na linha 1");
+}
+
+TEST_F(SolutionTest, ExactlyThreeLeadingRealsAreTheSolverFigures) {
+  readSolution("1234567.12345 1234567.1 0.07\n9999999 7 2 0");
+  ASSERT_TRUE(solverFigures.hasFigures);
+  // Read in double precision: single precision would lose the decimals.
+  EXPECT_EQ(solverFigures.objective, 1234567.12345);
+  EXPECT_EQ(solverFigures.bound, 1234567.1);
+  EXPECT_EQ(solverFigures.seconds, 0.07);
+  EXPECT_EQ(solverFigures.tag, 7);
+  readSolution("1 2 9999999 7 2 0");
+  EXPECT_FALSE(solverFigures.hasFigures);
+  readSolution("1 2 3 4 9999999 7 2 0");
+  EXPECT_FALSE(solverFigures.hasFigures);
 }
 
 TEST_F(SolutionTest, CoverageCountsEachVertexOnce) {

@@ -1,0 +1,229 @@
+#include "report/result_svg.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <vector>
+
+#include "common/files.h"
+#include "instance/coordinates.h"
+#include "instance/instance_reader.h"
+#include "instance/instance_record.h"
+#include "report/assignment.h"
+#include "report/summary.h"
+#include "solver/solution_reader.h"
+
+namespace {
+
+// Twelve colours that stay apart from each other, from grey and from white.
+constexpr const char* kPalette[] = {"#e6194b", "#3cb44b", "#4363d8", "#f58231",
+                                    "#911eb4", "#42d4f4", "#f032e6", "#8fbf1f",
+                                    "#469990", "#9a6324", "#800000", "#000075"};
+constexpr int kColours = sizeof kPalette / sizeof kPalette[0];
+
+constexpr double kSide = 1000.0;     // the longest side of the plot
+constexpr double kPad = 20.0;        // blank border around the plot
+constexpr double kLegend = 36.0;     // height of the legend band
+constexpr double kMinWidth = 760.0;  // room for the legend's text
+
+void append(std::string& out, const char* format, ...)
+    __attribute__((format(printf, 2, 3)));
+
+void append(std::string& out, const char* format, ...) {
+  char text[512];
+  va_list args;
+  va_start(args, format);
+  int length = std::vsnprintf(text, sizeof text, format, args);
+  va_end(args);
+  if (length > 0)
+    out.append(text, std::min<std::size_t>(static_cast<std::size_t>(length),
+                                           sizeof text - 1));
+}
+
+// Straight segments gathered into paths of at most kSegments each: one path
+// per segment would bloat the file, and renderers stroke one long path with
+// many crossings very slowly (minutes for 15,000 edges).
+constexpr int kSegments = 50;
+
+class SegmentPaths {
+ public:
+  SegmentPaths(std::string& out, const char* style)
+      : out_(out), style_(style) {}
+  ~SegmentPaths() {
+    if (count_ > 0)
+      out_ += "\"/>\n";
+  }
+  void add(double x1, double y1, double x2, double y2) {
+    if (count_ == kSegments) {
+      out_ += "\"/>\n";
+      count_ = 0;
+    }
+    if (count_++ == 0)
+      append(out_, "<path class=\"%s\" d=\"", style_);
+    append(out_, "M%.1f %.1fL%.1f %.1f", x1, y1, x2, y2);
+  }
+
+ private:
+  std::string& out_;
+  const char* style_;
+  int count_ = 0;
+};
+
+// Maps the coordinates onto the drawing: the bounding box scaled so that
+// its longer side is kSide, y flipped so that it grows upward.
+struct Frame {
+  double minX = 0, maxY = 0, scale = 1, left = kPad;
+  double width = kMinWidth, height = kLegend + 2 * kPad;
+
+  double x(const Point& p) const { return left + (p.x - minX) * scale; }
+  double y(const Point& p) const {
+    return kLegend + kPad + (maxY - p.y) * scale;
+  }
+};
+
+Frame frameOf(const std::vector<Point>& points) {
+  Frame f;
+  if (points.empty())
+    return f;
+  double minX = points[0].x, maxX = minX, minY = points[0].y, maxY = minY;
+  for (const Point& p : points) {
+    minX = std::min(minX, p.x);
+    maxX = std::max(maxX, p.x);
+    minY = std::min(minY, p.y);
+    maxY = std::max(maxY, p.y);
+  }
+  double span = std::max(maxX - minX, maxY - minY);
+  f.minX = minX;
+  f.maxY = maxY;
+  f.scale = span > 0 ? kSide / span : 1.0;
+  double plotWidth = (maxX - minX) * f.scale;
+  f.width = std::max(plotWidth + 2 * kPad, kMinWidth);
+  // A narrow plot is centred in the band the legend needs.
+  f.left = (f.width - plotWidth) / 2;
+  f.height = kLegend + (maxY - minY) * f.scale + 2 * kPad;
+  return f;
+}
+
+// The solver's gap between its objective and its bound, as a percentage of
+// the objective; empty when the solver wrote no figures.
+std::string gapText() {
+  if (!solverFigures.hasFigures || !std::isfinite(solverFigures.objective) ||
+      !std::isfinite(solverFigures.bound))
+    return "n/a";
+  double gap =
+      solverFigures.objective > 0
+          ? std::max(0.0, solverFigures.objective - solverFigures.bound) /
+                solverFigures.objective * 100.0
+          : 0.0;
+  char text[64];
+  std::snprintf(text, sizeof text, "%.2f %%", gap);
+  return text;
+}
+
+void appendStyle(std::string& out, int colours) {
+  append(out,
+         "<style>"
+         "text{font:15px sans-serif;fill:#000}"
+         "circle{stroke:none}"
+         ".e{fill:none;stroke:#d8d8d8;stroke-width:0.6}"
+         ".l{fill:none;stroke-width:0.7;stroke-opacity:0.55}"
+         ".u{fill:%s}"
+         ".m{stroke:#000;stroke-width:1.5}",
+         kUncoveredColour);
+  for (int k = 0; k < std::min(colours, kColours); ++k)
+    append(out, ".k%d{fill:%s;stroke:%s}", k, kPalette[k], kPalette[k]);
+  append(out, "</style>\n");
+}
+
+}  // namespace
+
+const char* centreColour(int k) { return kPalette[k % kColours]; }
+
+std::string resultSvg() {
+  int n = record.vertices;
+  Frame f = frameOf(coordinates);
+  std::vector<VertexResult> vertices = assignVertices();
+  std::vector<int32_t> centres = distinctCentres();
+  std::vector<int> colourOf(static_cast<std::size_t>(n), 0);
+  for (std::size_t k = 0; k < centres.size(); ++k)
+    colourOf[centres[k]] = static_cast<int>(k % kColours);
+  // Dots shrink as vertices crowd: 5 units for 100 vertices, 2 for 5,000.
+  double radius = n > 0 ? std::clamp(50.0 / std::sqrt(n), 1.5, 5.0) : 5.0;
+  double mark = std::max(2.2 * radius, 6.0);
+
+  std::string out;
+  out.reserve(static_cast<std::size_t>(n) * 90 + edgeRecords.size() * 30 +
+              4096);
+  append(out,
+         "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%.0f\" "
+         "height=\"%.0f\" viewBox=\"0 0 %.0f %.0f\">\n",
+         std::ceil(f.width), std::ceil(f.height), std::ceil(f.width),
+         std::ceil(f.height));
+  appendStyle(out, static_cast<int>(centres.size()));
+  out += "<rect width=\"100%\" height=\"100%\" fill=\"#fff\"/>\n";
+
+  {
+    SegmentPaths edges(out, "e");
+    for (const EdgeRecord& e : edgeRecords) {
+      if (e.a == e.b)
+        continue;
+      const Point& a = coordinates[e.a];
+      const Point& b = coordinates[e.b];
+      edges.add(f.x(a), f.y(a), f.x(b), f.y(b));
+    }
+  }
+
+  // Per centre: the lines to its vertices, then their dots.
+  std::vector<std::vector<int>> members(centres.size());
+  std::vector<int> position(static_cast<std::size_t>(n), -1);
+  for (std::size_t k = 0; k < centres.size(); ++k)
+    position[centres[k]] = static_cast<int>(k);
+  for (int j = 0; j < n; ++j)
+    if (vertices[j].covered)
+      members[position[vertices[j].centre]].push_back(j);
+  for (std::size_t k = 0; k < centres.size(); ++k) {
+    const Point& c = coordinates[centres[k]];
+    append(out, "<g class=\"k%d\">\n", colourOf[centres[k]]);
+    {
+      SegmentPaths lines(out, "l");
+      for (int j : members[k])
+        if (j != centres[k])
+          lines.add(f.x(c), f.y(c), f.x(coordinates[j]), f.y(coordinates[j]));
+    }
+    for (int j : members[k])
+      append(out, "<circle cx=\"%.1f\" cy=\"%.1f\" r=\"%.1f\"/>\n",
+             f.x(coordinates[j]), f.y(coordinates[j]), radius);
+    out += "</g>\n";
+  }
+
+  out += "<g class=\"u\">\n";
+  for (int j = 0; j < n; ++j)
+    if (!vertices[j].covered)
+      append(out, "<circle cx=\"%.1f\" cy=\"%.1f\" r=\"%.1f\"/>\n",
+             f.x(coordinates[j]), f.y(coordinates[j]), radius);
+  out += "</g>\n";
+
+  for (std::size_t k = 0; k < centres.size(); ++k) {
+    const Point& c = coordinates[centres[k]];
+    append(out,
+           "<rect id=\"centre-%d\" class=\"k%d m\" x=\"%.1f\" y=\"%.1f\" "
+           "width=\"%.1f\" height=\"%.1f\"/>\n",
+           centres[k] + 1, colourOf[centres[k]], f.x(c) - mark / 2,
+           f.y(c) - mark / 2, mark, mark);
+  }
+
+  append(out,
+         "<text x=\"%.0f\" y=\"24\">n = %d, p = %d, S = %.2f, coverage "
+         "%.2f %%, solver gap %s; squares: centres, grey: uncovered</text>\n",
+         kPad, n, record.facilidades, static_cast<double>(record.distServico),
+         coveragePercent(), gapText().c_str());
+  out += "</svg>\n";
+  return out;
+}
+
+void writeResultSvg(const std::string& path) {
+  OutFile out(path);
+  out.write(resultSvg());
+  out.close();
+}

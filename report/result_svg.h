@@ -1,0 +1,30 @@
+#pragma once
+
+// The solution drawn on the plane of the coordinates: a legend band on top
+// (n, p, S, coverage, the solver's gap), then, from the bottom layer up, the
+// edges of an edge list in faint grey, a thin line from each covered vertex
+// to its centre, every vertex as a dot (coloured by its centre when covered,
+// grey when not) and each centre as a larger square outlined in black with
+// id "centre-<id>" (ids from 1). The longest side of the drawing is 1000
+// units, y grows upward, coordinates carry one decimal and styles are shared
+// through classes, so 5,000 vertices take well under a megabyte:
+//
+//   <svg xmlns="http://www.w3.org/2000/svg" width="1040" height="1080" ...>
+//   <style>.u{fill:#a0a0a0} .k0{fill:#e6194b;stroke:#e6194b} ...</style>
+//   <g class="k0"><path class="l" d="M512.0 300.5L498.2 310.0"/>
+//   <circle cx="498.2" cy="310.0" r="4"/></g> ...
+
+#include <string>
+
+// The whole picture, from the record, coordinates, edgeRecords and the
+// solver's answer.
+std::string resultSvg();
+
+// Writes resultSvg() to `path`, under a temporary name until complete.
+void writeResultSvg(const std::string& path);
+
+// The fill colour of the k-th centre in distinctCentres() order, "#rrggbb".
+const char* centreColour(int k);
+
+// The fill colour of an uncovered vertex.
+constexpr const char* kUncoveredColour = "#a0a0a0";
