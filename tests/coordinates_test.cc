@@ -5,7 +5,6 @@
 #include <string>
 
 #include "common/run_options.h"
-#include "scratch_folder.h"
 #include "test_util.h"
 
 namespace {
@@ -78,7 +77,7 @@ TEST(CoordinatesTest, FileIsNamedInBraces) {
   runOptions.coordsFile = "none.txt";
   EXPECT_EQ(fatalMessage([] { loadCoordinates(); }),
             "\n>>> Arquivo de dados {none.txt} nao pode ser aberto");
-  writeText("xy.txt", "7 8\n");
+  writeFile("xy.txt", "7 8\n");
   runOptions.coordsFile = "xy.txt";
   loadCoordinates();
   EXPECT_EQ(coordinates[0].y, 8);

@@ -8,7 +8,6 @@
 
 #include "common/run_options.h"
 #include "instance/random_source.h"
-#include "scratch_folder.h"
 #include "test_util.h"
 
 namespace {
@@ -185,8 +184,8 @@ TEST_F(DemandTest, LargeInstancesDrawTruncatedNormals) {
 // clock, and the seed used is kept for the result files.
 TEST_F(DemandTest, OptionsChooseTheSource) {
   ScratchFolder folder;
-  writeText("pop.txt", "5 7 9");
-  writeText("demanda.txt", "1 1 1");
+  writeFile("pop.txt", "5 7 9");
+  writeFile("demanda.txt", "1 1 1");
   record.vertices = 3;
   runOptions = RunOptions{};
   runOptions.demandFile = "pop.txt";
@@ -199,7 +198,7 @@ TEST_F(DemandTest, OptionsChooseTheSource) {
     EXPECT_EQ(demandSource.fileName, "pop.txt");
   }
   runOptions.demandFile = "short.txt";
-  writeText("short.txt", "5 7");
+  writeFile("short.txt", "5 7");
   EXPECT_EQ(
       fatalMessage([] { loadDemand(InputMode::B); }),
       "\n>>> Arquivo de dados [short.txt] termina antes do fim dos dados");

@@ -5,7 +5,6 @@
 
 #include <filesystem>
 
-#include "scratch_folder.h"
 #include "test_util.h"
 
 namespace fs = std::filesystem;
@@ -14,7 +13,7 @@ namespace fs = std::filesystem;
 // "<name>.tmp", and an earlier file of the name stays as it was.
 TEST(OutFileTest, ReplacedOnlyWhenComplete) {
   ScratchFolder folder;
-  writeText("r.json", "old");
+  writeFile("r.json", "old");
   {
     OutFile out(std::string("r.json"));
     out.write("new");

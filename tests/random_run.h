@@ -4,7 +4,7 @@
 // reassignment to the centres of a made-up answer, then the coverage
 // evaluation, in the current folder. Distances are small integers, so ties
 // and zero distances between vertices are common; demands may be zero or
-// negative; centres may repeat; S may be negative.
+// negative; centres may repeat.
 
 #include <algorithm>
 #include <random>
@@ -14,9 +14,8 @@
 #include "instance/instance_reader.h"
 #include "instance/instance_record.h"
 #include "report/coverage.h"
-#include "scratch_folder.h"
-#include "solver/solution_reader.h"
 #include "test_util.h"
+#include "solver/solution_reader.h"
 
 // The worked example in the record: n = 4, p = 2, S = 10, demands 25 21 30
 // 40; centres 2 and 0 serve vertices 0 … 2 and leave 3 uncovered.
@@ -37,7 +36,7 @@ inline void runRandomInstance(std::mt19937& rng) {
   int n = pick(1, 40);
   int p = pick(0, std::min(n, 6));
   std::string text = std::to_string(n) + " " + std::to_string(p) + " " +
-                     std::to_string(pick(-1, 12)) + ".5\n";
+                     std::to_string(pick(0, 12)) + ".5\n";
   for (int i = 0; i + 1 < n; ++i)
     for (int j = i + 1; j < n; ++j)
       text += std::to_string(pick(0, 20)) + " ";
@@ -51,7 +50,7 @@ inline void runRandomInstance(std::mt19937& rng) {
   std::string answer = "12.5 10 0.25\n9999999\n4\n";
   for (int k = 0; k < p; ++k)
     answer += std::to_string(pick(0, n - 1)) + " ";
-  writeText("solucao.txt", answer);
+  writeFile("solucao.txt", answer);
   reassignToCentres();
   evaluateCoverage();
 }

@@ -85,7 +85,7 @@ TEST(ResultCsvTest, VertexNoCentreReachesHasEmptyCells) {
   DataReader in(std::string_view("3 1 1 1  1 2 2"), "(inst.txt)");
   readInstanceFrom(in, InputMode::B);
   record.pop = static_cast<int32_t*>(allocateZeroed(3, sizeof(int32_t)));
-  writeText("solucao.txt", "9999999 1 0");
+  writeFile("solucao.txt", "9999999 1 0");
   reassignToCentres();
   EXPECT_EQ(resultCsv(),
             "id,demand,centre,distance,covered,is_centre\n"

@@ -73,7 +73,7 @@ TEST_F(ResultJsonTest, RandomInstancesAgreeWithTheReport) {
 TEST_F(ResultJsonTest, SolverFiguresAndProof) {
   loadWorkedExample();
   auto solve = [](const char* answer) {
-    writeText("solucao.txt", answer);
+    writeFile("solucao.txt", answer);
     std::free(record.centro);
     record.centro = nullptr;
     reassignToCentres();
@@ -100,7 +100,7 @@ TEST_F(ResultJsonTest, DemandSourceAndInstance) {
   DataReader in(std::string_view("3 1 2.3  1 5  1"), "(inst.txt)");
   readInstanceFrom(in, InputMode::G);
   record.pop = static_cast<int32_t*>(allocateZeroed(3, sizeof(int32_t)));
-  writeText("solucao.txt", "9999999 1 0");
+  writeFile("solucao.txt", "9999999 1 0");
   reassignToCentres();
   evaluateCoverage();
   json doc = json::parse(resultJson());

@@ -84,7 +84,7 @@ Picture decodePng(const std::string& png) {
 
 // Writes the picture, renders it with rsvg-convert and decodes the PNG.
 Picture render(const std::string& svg) {
-  writeText("r.svg", svg);
+  writeFile("r.svg", svg);
   EXPECT_EQ(std::system("rsvg-convert r.svg -o r.png"), 0)
       << "rsvg-convert (librsvg2-bin) is needed";
   return decodePng(readText("r.png"));
@@ -113,7 +113,7 @@ class ResultSvgTest : public RecordTest {
 TEST_F(ResultSvgTest, CentresInTheirColourUncoveredInGrey) {
   loadWorkedExample();
   coordinates = {{0, 0}, {90, 0}, {70, 0}, {70, 110}};
-  writeText("solucao.txt", "1 1 0 9999999 7 2 0");
+  writeFile("solucao.txt", "1 1 0 9999999 7 2 0");
   reassignToCentres();
   evaluateCoverage();
   std::string svg = resultSvg();

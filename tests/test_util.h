@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 
 #include "common/fatal.h"
@@ -64,4 +65,12 @@ class ScratchFolder {
 // Writes `text` to the file `name`.
 inline void writeFile(const std::string& name, const std::string& text) {
   std::ofstream(name, std::ios::binary) << text;
+}
+
+// The bytes of the file `name`; empty when it cannot be read.
+inline std::string readText(const std::string& name) {
+  std::ifstream in(name, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
 }
