@@ -6,11 +6,13 @@
 #include <string>
 #include <utility>
 
+#include "CbcEventHandler.hpp"
 #include "CbcModel.hpp"
 #include "CbcSolver.hpp"
 #include "ClpSolve.hpp"
 #include "CoinPackedMatrix.hpp"
 #include "OsiClpSolverInterface.hpp"
+#include "pmedian/progress.h"
 
 namespace {
 
@@ -20,6 +22,37 @@ std::string columnName(char prefix, int k) {
   std::snprintf(text, sizeof text, "%c%d", prefix, k);
   return text;
 }
+
+// Hands branch and cut's incumbent and bound to the progress line at every
+// event (each node and more).
+class ProgressEvents : public CbcEventHandler {
+ public:
+  ProgressEvents(double covered, double bound)
+      : covered_(covered), bound_(bound) {}
+  using CbcEventHandler::event;
+  CbcAction event(CbcEvent) override {
+    if (model_) {
+      // The model minimises the uncovered demand's complement: coverage is
+      // the negated objective.
+      double incumbent = -model_->getMinimizationObjValue();
+      if (incumbent > covered_) {
+        covered_ = incumbent;
+        noteBest(covered_);
+      }
+      double bound = -model_->getBestPossibleObjValue();
+      if (std::isfinite(bound) && bound < bound_) {
+        bound_ = bound;
+        noteBound(bound_);
+      }
+    }
+    return noAction;
+  }
+  CbcEventHandler* clone() const override { return new ProgressEvents(*this); }
+
+ private:
+  double covered_;
+  double bound_;
+};
 
 }  // namespace
 
@@ -109,6 +142,8 @@ ExactResult solveCoverExactly(const CoverModel& model,
   for (int i : candidates)
     mipStart.push_back({columnName('x', i), open[i] ? 1.0 : 0.0});
   cbc.setMIPStart(mipStart);
+  ProgressEvents events(covered, bound);
+  cbc.passInEventHandler(&events);
   CbcMain0(cbc);
   cbc.setLogLevel(0);
   std::string limit = std::to_string(std::max(seconds, 0.0));

@@ -9,6 +9,7 @@
 #include "pmedian/exact_cover.h"
 #include "pmedian/lagrange_bound.h"
 #include "pmedian/median_search.h"
+#include "pmedian/progress.h"
 
 namespace {
 
@@ -41,79 +42,146 @@ std::vector<int> everyVertex(int n) {
   return all;
 }
 
+// The best covering answer known and the proven upper bound on coverage,
+// as the phases below hand it on.
+struct CoverAnswer {
+  std::vector<int> centres;
+  double covered = 0;
+  double upper = 0;
+};
+
+// A bound on whole demands can be rounded down to a whole number.
+double settledBound(const CoverModel& model, double bound) {
+  return model.integral ? std::floor(bound + 1e-6) : bound;
+}
+
+bool gapOpen(const CoverModel& model, const CoverAnswer& answer) {
+  return answer.covered < answer.upper - coverTolerance(model);
+}
+
+void noteCoverAnswer(const CoverAnswer& answer) {
+  noteBest(answer.covered);
+  noteBound(answer.upper);
+}
+
+// Greedy start, first descent and the Lagrangean bound; leaves the state at
+// the descent's solution.
+CoverAnswer startCovering(const CoverModel& model, CoverState& state,
+                          SearchEffort& effort) {
+  notePhase("inicio");
+  greedyCover(model, state, effort);
+  improveCover(model, state, effort);
+  markBest(effort, state.covered);
+  notePhase("limite");
+  CoverAnswer answer{state.centres, state.covered,
+                     settledBound(model, coverUpperBound(model, state.covered,
+                                                         coverTolerance(model),
+                                                         kCoverBoundSteps))};
+  noteCoverAnswer(answer);
+  return answer;
+}
+
+// A short branch and cut bounded by nodes (repeatable), which proves many
+// problems at once. Lowers the bound; returns its answer when better than
+// `known`, else an answer without centres.
+CoverAnswer probeCovering(const CoverModel& model, CoverAnswer& known,
+                          const SolveOptions& options, SearchEffort& effort) {
+  CoverAnswer better;
+  double seconds =
+      secondsWithin(effort, std::min(options.exactSeconds, kProbeSeconds));
+  if (seconds <= 0)
+    return better;
+  notePhase("sonda");
+  ExactResult probe = solveCoverExactly(model, known.centres, known.covered,
+                                        known.upper, seconds, kProbeNodes);
+  known.upper = settledBound(model, probe.bound);
+  noteBound(known.upper);
+  if (probe.covered > known.covered + coverTolerance(model)) {
+    better.centres = probe.centres;
+    better.covered = probe.covered;
+    better.upper = known.upper;
+    noteBest(better.covered);
+  }
+  return better;
+}
+
+// Branch and cut from `answer` until proven, or the phase's or the run's cap.
+void proveCovering(const CoverModel& model, CoverAnswer& answer,
+                   const SolveOptions& options, SearchEffort& effort) {
+  double seconds = secondsWithin(effort, options.exactSeconds);
+  if (seconds <= 0)
+    return;
+  notePhase("prova");
+  ExactResult exact = solveCoverExactly(model, answer.centres, answer.covered,
+                                        answer.upper, seconds);
+  if (exact.covered > answer.covered + coverTolerance(model))
+    markBest(effort, exact.covered);
+  answer.centres = exact.centres;
+  answer.covered = exact.covered;
+  answer.upper = settledBound(model, exact.bound);
+  noteCoverAnswer(answer);
+}
+
+// A short search, the probe, and only while a gap remains after it the full
+// search and the timed exact phase. A better solution found by the probe is
+// kept aside rather than handed to the search, so that the search takes the
+// same path whatever the probe's clock allowed.
+CoverAnswer solveCoveringProblem(const CoverModel& model,
+                                 const SolveOptions& options,
+                                 SearchEffort& effort) {
+  if (model.p >= model.n) {
+    markBest(effort, model.totalWeight);
+    return {everyVertex(model.n), model.totalWeight, model.totalWeight};
+  }
+  double tolerance = coverTolerance(model);
+  CoverState state;
+  CoverAnswer answer = startCovering(model, state, effort);
+  auto seed = static_cast<std::uint64_t>(options.seed);
+  chargeRoundsFromHere(effort);
+  notePhase("busca");
+  if (gapOpen(model, answer))
+    searchCover(model, state, seed, answer.upper, kProbeRestarts, effort);
+  answer.centres = state.centres;
+  answer.covered = state.covered;
+  CoverAnswer aside;
+  double asideSeconds = 0;
+  if (gapOpen(model, answer) && options.exactSeconds > 0) {
+    aside = probeCovering(model, answer, options, effort);
+    asideSeconds = elapsedSeconds(effort);
+  }
+  bool asideKept = !aside.centres.empty();
+  if (gapOpen(model, answer) &&
+      !(asideKept && aside.covered >= answer.upper - tolerance)) {
+    notePhase("busca");
+    searchCover(model, state, seed + 1, answer.upper, kCoverStaleRestarts,
+                effort);
+  }
+  answer.centres = state.centres;
+  answer.covered = model.totalWeight - uncoveredDemand(model, state.centres);
+  if (asideKept &&
+      probeAnswerStands(aside.covered, answer.covered, tolerance)) {
+    answer.centres = aside.centres;
+    answer.covered = aside.covered;
+    effort.secondsAtBest = asideSeconds;
+  }
+  answer.upper = std::max(answer.upper, answer.covered);
+  noteCoverAnswer(answer);
+  if (gapOpen(model, answer) && options.exactSeconds > 0)
+    proveCovering(model, answer, options, effort);
+  return answer;
+}
+
 SolveOutcome solveCovering(const CoverModel& model, const SolveOptions& options,
                            SearchEffort& effort) {
+  CoverAnswer answer = solveCoveringProblem(model, options, effort);
   SolveOutcome outcome;
   outcome.covering = true;
-  double tolerance = coverTolerance(model);
-  // A bound on whole demands can be rounded down to a whole number.
-  auto settle = [&](double bound) {
-    return model.integral ? std::floor(bound + 1e-6) : bound;
-  };
-  std::vector<int> centres;
-  double covered;
-  double upper;
-  if (model.p >= model.n) {
-    centres = everyVertex(model.n);
-    covered = upper = model.totalWeight;
-  } else {
-    CoverState state;
-    greedyCover(model, state, effort);
-    improveCover(model, state, effort);
-    markBest(effort);
-    upper = settle(
-        coverUpperBound(model, state.covered, tolerance, kCoverBoundSteps));
-    auto open = [&] { return state.covered < upper - tolerance; };
-    auto seed = static_cast<std::uint64_t>(options.seed);
-    effort.budget += effort.work;
-    // A short search first, then a short branch and cut bounded by nodes,
-    // which proves many problems at once; only a gap still open after it
-    // earns the full search and the timed phase. A better solution found by
-    // the probe is kept aside rather than handed to the search, so that the
-    // search takes the same path whatever the probe's clock allowed.
-    if (open()) {
-      searchCover(model, state, seed, upper, kProbeRestarts, effort);
-    }
-    std::vector<int> aside;
-    double asideCovered = -1;
-    double asideSeconds = 0;
-    if (open() && options.exactSeconds > 0) {
-      ExactResult probe = solveCoverExactly(
-          model, state.centres, state.covered, upper,
-          std::min(options.exactSeconds, kProbeSeconds), kProbeNodes);
-      upper = settle(probe.bound);
-      if (probe.covered > state.covered + tolerance) {
-        aside = probe.centres;
-        asideCovered = probe.covered;
-        asideSeconds = elapsedSeconds(effort);
-      }
-    }
-    if (open() && asideCovered < upper - tolerance)
-      searchCover(model, state, seed + 1, upper, kCoverStaleRestarts, effort);
-    centres = state.centres;
-    covered = model.totalWeight - uncoveredDemand(model, centres);
-    // On a tie the probe's answer stands: the search may have been stopped
-    // by it, and the answer must not depend on that.
-    if (asideCovered > covered - tolerance) {
-      centres = aside;
-      covered = asideCovered;
-      effort.secondsAtBest = asideSeconds;
-    }
-    upper = std::max(upper, covered);
-    if (covered < upper - tolerance && options.exactSeconds > 0) {
-      ExactResult exact = solveCoverExactly(model, centres, covered, upper,
-                                            options.exactSeconds);
-      if (exact.covered > covered + tolerance)
-        markBest(effort);
-      centres = exact.centres;
-      covered = exact.covered;
-      upper = settle(exact.bound);
-    }
-  }
-  outcome.centres = centres;
-  outcome.objective = model.totalWeight - covered;
-  outcome.bound = std::max(0.0, model.totalWeight - std::max(upper, covered));
-  outcome.proven = covered >= upper - tolerance;
+  outcome.totalDemand = model.totalWeight;
+  outcome.centres = answer.centres;
+  outcome.objective = model.totalWeight - answer.covered;
+  outcome.bound =
+      std::max(0.0, model.totalWeight - std::max(answer.upper, answer.covered));
+  outcome.proven = !gapOpen(model, answer);
   return outcome;
 }
 
@@ -131,25 +199,29 @@ SolveOutcome solveMedian(const PmedProblem& problem,
     outcome.objective = medianCost(problem, outcome.centres);
     outcome.bound = outcome.objective;
     outcome.proven = true;
-    markBest(effort);
+    markBest(effort, outcome.objective);
     return outcome;
   }
   bool whole = wholeCosts(problem);
   MedianState state;
   setMedianCentres(problem, state, greedyMedian(problem, effort));
+  notePhase("inicio");
   improveMedian(problem, state, effort);
-  markBest(effort);
+  markBest(effort, state.cost);
   double tolerance = whole ? 1 - 1e-6 : medianTolerance(problem, state);
   double cells = static_cast<double>(n) * n;
   int steps = static_cast<int>(std::clamp(kMedianBoundCells / cells,
                                           double{kMedianBoundMinSteps},
                                           double{kMedianBoundMaxSteps}));
+  notePhase("limite");
   double lower = medianLowerBound(problem, state.cost, tolerance, steps);
   // Whole costs have a whole optimum: the bound rounds up.
   if (whole)
     lower = std::ceil(lower - 1e-6);
+  noteBound(lower);
   if (state.cost > lower + tolerance) {
-    effort.budget += effort.work;
+    chargeRoundsFromHere(effort);
+    notePhase("busca");
     searchMedian(problem, state, static_cast<std::uint64_t>(options.seed),
                  lower, staleRoundLimit(problem.p), effort);
   }
@@ -172,7 +244,8 @@ SolveOutcome solvePmed(const PmedProblem& problem,
     for (int j = 0; j < n; ++j) {
       float worst = 0;
       for (int i = 0; i < n; ++i)
-        worst = std::max(worst, problem.cost[static_cast<std::size_t>(i) * n + j]);
+        worst =
+            std::max(worst, problem.cost[static_cast<std::size_t>(i) * n + j]);
       outcome.objective += worst;
     }
     outcome.bound = outcome.objective;
@@ -183,13 +256,23 @@ SolveOutcome solvePmed(const PmedProblem& problem,
   SearchEffort effort;
   effort.budget = options.budget;
   effort.secondsCap = options.searchSeconds;
+  // The whole run's cap counts from the program's start; a run already past
+  // it keeps a deadline that has passed (0 would mean none).
+  if (options.runSeconds > 0)
+    effort.deadline =
+        std::max(options.runSeconds - options.secondsBefore, 1e-9);
   CoverModel model;
-  SolveOutcome outcome = buildCoverModel(problem, model)
-                             ? solveCovering(model, options, effort)
-                             : solveMedian(problem, options, effort);
+  bool covering = buildCoverModel(problem, model);
+  noteCovering(covering);
+  SolveOutcome outcome = covering ? solveCovering(model, options, effort)
+                                  : solveMedian(problem, options, effort);
   outcome.secondsFound = effort.secondsAtBest;
   if (outcome.proven)
     outcome.secondsProven = elapsedSeconds(effort);
   outcome.rounds = effort.rounds;
   return outcome;
+}
+
+bool probeAnswerStands(double probe, double searched, double tolerance) {
+  return probe > searched - tolerance;
 }

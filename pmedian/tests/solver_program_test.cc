@@ -93,6 +93,42 @@ TEST_F(SolverProgramTest, FailuresLeaveNoAnswer) {
   EXPECT_EQ(console_, "\n>>> Opcao -t sem valor");
   EXPECT_EQ(run("-t -3"), 1);
   EXPECT_EQ(console_, "\n>>> Valor invalido para a opcao -t: -3");
+  EXPECT_EQ(run("-L nan"), 1);
+  EXPECT_EQ(console_, "\n>>> Valor invalido para a opcao -L: nan");
+  EXPECT_EQ(run("-q -L"), 1);
+  EXPECT_EQ(console_, "\n>>> Opcao -L sem valor");
+}
+
+// A covering problem on a ring of 60 vertices, each covering itself and its
+// two neighbours, p = 4: a run whose cap has already passed when solving
+// starts still writes p centres and a valid bound; a cap of 0 means none.
+TEST_F(SolverProgramTest, WholeRunCapStillWritesAnAnswer) {
+  const int n = 60;
+  std::string data = "60  4\n";
+  for (int i = 0; i < n; ++i)
+    for (int j = 0; j < n; ++j)
+      if (j != i) {
+        int apart = std::abs(i - j);
+        data += std::min(apart, n - apart) <= 1 ? "0\n" : "1\n";
+      }
+  put("pmeddata.dat", data);
+  for (const char* options : {"-L 0.000001 -q", "-L 0 -q"}) {
+    ASSERT_EQ(run(options), 0) << options;
+    EXPECT_EQ(errors_, "");
+    record.vertices = n;
+    record.facilidades = 4;
+    std::string answer = get("solucao.txt");
+    double objective = -1, bound = -1;
+    ASSERT_EQ(std::sscanf(answer.c_str(), "%lf %lf", &objective, &bound), 2)
+        << answer;
+    // Four centres cover at most 12 of the 60 unit demands.
+    EXPECT_GE(objective, 48);
+    EXPECT_LE(bound, 48);
+    EXPECT_LE(bound, objective);
+    DataReader in(answer, "solucao.txt");
+    EXPECT_EQ(readSolutionFrom(in), 1);
+    releaseInstance();
+  }
 }
 
 // Six vertices in a row, each covering its neighbours: with p = 2 only
@@ -111,8 +147,10 @@ TEST_F(SolverProgramTest, AnswerReadsBackThroughToolReader) {
   put("pmeddata.dat", data);
   ASSERT_EQ(run(), 0);
   EXPECT_EQ(errors_, "");
-  EXPECT_EQ(console_.rfind(
-                "\nCorvadel: objetivo 0.00 limite 0.00 gap 0.00% tempo ", 0),
+  // Demands 5 … 10, all covered.
+  EXPECT_EQ(console_.rfind("\nCorvadel: cobertura 45.00 limite 45.00 gap "
+                           "0.00% otimo tempo ",
+                           0),
             0u)
       << console_;
   EXPECT_NE(console_.back(), '\n');
