@@ -47,9 +47,9 @@ double secondsSinceStart() {
 // freeze the line.
 void drawLoop() {
   std::unique_lock<std::mutex> hold(progress.lock);
-  auto next = progress.start + std::chrono::duration_cast<
-                                   std::chrono::steady_clock::duration>(
-                                   std::chrono::duration<double>(kFirstShown));
+  auto next = progress.start +
+              std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                  std::chrono::duration<double>(kFirstShown));
   for (;;) {
     if (progress.wake.wait_until(hold, next, [] { return progress.stop; }))
       break;

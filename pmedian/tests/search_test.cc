@@ -304,6 +304,16 @@ TEST(SolveTest, SameInputSameCentres) {
   }
 }
 
+// The probe's answer stands against the search's when better or level
+// within the tolerance; the search's only when better by the tolerance.
+TEST(SolveTest, ProbeAnswerStandsOnATie) {
+  EXPECT_TRUE(probeAnswerStands(100, 100, 0.5));
+  EXPECT_TRUE(probeAnswerStands(100, 100.25, 0.5));
+  EXPECT_TRUE(probeAnswerStands(101, 100, 0.5));
+  EXPECT_FALSE(probeAnswerStands(100, 100.5, 0.5));
+  EXPECT_FALSE(probeAnswerStands(99, 100, 0.5));
+}
+
 TEST(SolveTest, EveryVertexOpenWhenPEqualsN) {
   for (bool covering : {true, false}) {
     PmedProblem problem = randomProblem(6, 6, covering, 0.1, 2);
