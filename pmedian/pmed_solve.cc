@@ -5,6 +5,7 @@
 #include <numeric>
 
 #include "pmedian/cover_model.h"
+#include "pmedian/cover_reduction.h"
 #include "pmedian/cover_search.h"
 #include "pmedian/exact_cover.h"
 #include "pmedian/lagrange_bound.h"
@@ -81,19 +82,53 @@ CoverAnswer startCovering(const CoverModel& model, CoverState& state,
   return answer;
 }
 
+// What the exact phases learn once and share: the multipliers of the linear
+// relaxation, and whether it was solved at all within its time.
+struct Relaxation {
+  double triedSeconds = 0;  // the longest time it was given and ran out of
+  std::vector<double> mu;   // empty until solved
+};
+
+// Solves the linear relaxation once, within `seconds`, which may lower the
+// bound; returns the candidates its reduced costs fix against the best
+// coverage known, for the exact phase. A relaxation not solved in time
+// leaves `relaxation.mu` empty: branch and cut would not get past its root.
+// It is tried again only with at least twice the time.
+std::vector<int> reduceForExactPhase(const CoverModel& model,
+                                     CoverAnswer& answer,
+                                     Relaxation& relaxation, double seconds) {
+  if (relaxation.mu.empty() && seconds > 2 * relaxation.triedSeconds) {
+    notePhase("limite");
+    double bound = coverLpBound(model, seconds, relaxation.mu);
+    if (relaxation.mu.empty())
+      relaxation.triedSeconds = seconds;
+    answer.upper = std::max(answer.covered,
+                            std::min(answer.upper, settledBound(model, bound)));
+    noteBound(answer.upper);
+  }
+  if (relaxation.mu.empty())
+    return {};
+  double margin = model.integral ? 1.0 : coverTolerance(model);
+  return fixByReducedCosts(model, relaxation.mu, answer.covered, margin);
+}
+
 // A short branch and cut bounded by nodes (repeatable), which proves many
 // problems at once. Lowers the bound; returns its answer when better than
 // `known`, else an answer without centres.
 CoverAnswer probeCovering(const CoverModel& model, CoverAnswer& known,
-                          const SolveOptions& options, SearchEffort& effort) {
+                          Relaxation& relaxation, const SolveOptions& options,
+                          SearchEffort& effort) {
   CoverAnswer better;
-  double seconds =
-      secondsWithin(effort, std::min(options.exactSeconds, kProbeSeconds));
-  if (seconds <= 0)
+  double cap = std::min(options.exactSeconds, kProbeSeconds);
+  std::vector<int> fixed =
+      reduceForExactPhase(model, known, relaxation, secondsWithin(effort, cap));
+  double seconds = secondsWithin(effort, cap);
+  if (!gapOpen(model, known) || relaxation.mu.empty() || seconds <= 0)
     return better;
   notePhase("sonda");
-  ExactResult probe = solveCoverExactly(model, known.centres, known.covered,
-                                        known.upper, seconds, kProbeNodes);
+  ExactResult probe =
+      solveCoverExactly(model, known.centres, known.covered, known.upper,
+                        seconds, kProbeNodes, fixed);
   known.upper = settledBound(model, probe.bound);
   noteBound(known.upper);
   if (probe.covered > known.covered + coverTolerance(model)) {
@@ -107,13 +142,16 @@ CoverAnswer probeCovering(const CoverModel& model, CoverAnswer& known,
 
 // Branch and cut from `answer` until proven, or the phase's or the run's cap.
 void proveCovering(const CoverModel& model, CoverAnswer& answer,
-                   const SolveOptions& options, SearchEffort& effort) {
+                   Relaxation& relaxation, const SolveOptions& options,
+                   SearchEffort& effort) {
+  std::vector<int> fixed = reduceForExactPhase(
+      model, answer, relaxation, secondsWithin(effort, options.exactSeconds));
   double seconds = secondsWithin(effort, options.exactSeconds);
-  if (seconds <= 0)
+  if (!gapOpen(model, answer) || relaxation.mu.empty() || seconds <= 0)
     return;
   notePhase("prova");
   ExactResult exact = solveCoverExactly(model, answer.centres, answer.covered,
-                                        answer.upper, seconds);
+                                        answer.upper, seconds, 0, fixed);
   if (exact.covered > answer.covered + coverTolerance(model))
     markBest(effort, exact.covered);
   answer.centres = exact.centres;
@@ -145,8 +183,9 @@ CoverAnswer solveCoveringProblem(const CoverModel& model,
   answer.covered = state.covered;
   CoverAnswer aside;
   double asideSeconds = 0;
+  Relaxation relaxation;
   if (gapOpen(model, answer) && options.exactSeconds > 0) {
-    aside = probeCovering(model, answer, options, effort);
+    aside = probeCovering(model, answer, relaxation, options, effort);
     asideSeconds = elapsedSeconds(effort);
   }
   bool asideKept = !aside.centres.empty();
@@ -167,7 +206,7 @@ CoverAnswer solveCoveringProblem(const CoverModel& model,
   answer.upper = std::max(answer.upper, answer.covered);
   noteCoverAnswer(answer);
   if (gapOpen(model, answer) && options.exactSeconds > 0)
-    proveCovering(model, answer, options, effort);
+    proveCovering(model, answer, relaxation, options, effort);
   return answer;
 }
 
@@ -263,6 +302,9 @@ SolveOutcome solvePmed(const PmedProblem& problem,
         std::max(options.runSeconds - options.secondsBefore, 1e-9);
   CoverModel model;
   bool covering = buildCoverModel(problem, model);
+  // Vertices that the same candidates cover count as one.
+  if (covering)
+    mergeIdenticalDemands(model);
   noteCovering(covering);
   SolveOutcome outcome = covering ? solveCovering(model, options, effort)
                                   : solveMedian(problem, options, effort);
