@@ -108,8 +108,8 @@ std::vector<int> fixByReducedCosts(const CoverModel& model,
   for (int k = 0; k < p; ++k)
     top += value[order[k]];
   double bound = base + top;
-  double last = value[order[p - 1]];   // the smallest value taken
-  double next = value[order[p]];       // the largest value left out
+  double last = value[order[p - 1]];  // the smallest value taken
+  double next = value[order[p]];      // the largest value left out
   // Sums carry rounding; a fix needs its bound clearly below the line.
   double line = lower + margin - 1e-9 * (1 + std::abs(lower));
   for (int k = 0; k < count; ++k) {

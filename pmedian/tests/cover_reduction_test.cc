@@ -89,8 +89,7 @@ TEST(CoverReductionTest, FixingKeepsEveryBetterSolution) {
         for (int f : fixed)
           fixedAny += f != 0;
         forEachSubset(model.n, model.p, [&](const std::vector<int>& centres) {
-          if (model.totalWeight - uncoveredDemand(model, centres) <
-              lower + 1)
+          if (model.totalWeight - uncoveredDemand(model, centres) < lower + 1)
             return;
           std::vector<char> open(model.n, 0);
           for (int c : centres)
@@ -111,8 +110,8 @@ TEST(CoverReductionTest, FixingKeepsEveryBetterSolution) {
 // proves the enumerated optimum.
 TEST(CoverReductionTest, SolveKeepsTheOptimum) {
   for (std::uint64_t seed = 1; seed <= 6; ++seed) {
-    PmedProblem problem = groupedProblem(14, 2 + static_cast<int>(seed % 3),
-                                         seed);
+    PmedProblem problem =
+        groupedProblem(14, 2 + static_cast<int>(seed % 3), seed);
     double best = optimalCost(problem);
     SolveOutcome outcome = solvePmed(problem, SolveOptions{});
     EXPECT_NEAR(outcome.objective, best, 1e-6) << seed;

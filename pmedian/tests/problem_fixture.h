@@ -16,7 +16,7 @@
 // charges the vertex's whole demand (1 … 9) otherwise; a median problem
 // charges distance times demand, rounded to whole numbers.
 inline PmedProblem randomProblem(int n, int p, bool covering, double radius,
-                          std::uint64_t seed) {
+                                 std::uint64_t seed) {
   RandomStream random = randomStream(seed);
   std::vector<double> x(n), y(n);
   std::vector<int> demand(n);
@@ -43,8 +43,8 @@ inline PmedProblem randomProblem(int n, int p, bool covering, double radius,
 }
 
 // Calls `visit` on every set of p vertices.
-inline void forEachSubset(int n, int p,
-                   const std::function<void(const std::vector<int>&)>& visit) {
+inline void forEachSubset(
+    int n, int p, const std::function<void(const std::vector<int>&)>& visit) {
   std::vector<int> pick(p);
   for (int k = 0; k < p; ++k)
     pick[k] = k;
@@ -68,4 +68,3 @@ inline double optimalCost(const PmedProblem& problem) {
   });
   return best;
 }
-

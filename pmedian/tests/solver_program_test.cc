@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 
@@ -20,6 +21,20 @@
 namespace {
 
 namespace fs = std::filesystem;
+
+// "pmeddata.dat" for n vertices and p centres with the given costs.
+std::string pmedData(int n, int p,
+                     const std::function<double(int, int)>& cost) {
+  std::string data = std::to_string(n) + "  " + std::to_string(p) + "\n";
+  for (int i = 0; i < n; ++i)
+    for (int j = 0; j < n; ++j)
+      if (j != i) {
+        char line[32];
+        std::snprintf(line, sizeof line, "%11.5f\n", cost(i, j));
+        data += line;
+      }
+  return data;
+}
 
 class SolverProgramTest : public testing::Test {
  protected:
@@ -104,14 +119,10 @@ TEST_F(SolverProgramTest, FailuresLeaveNoAnswer) {
 // starts still writes p centres and a valid bound; a cap of 0 means none.
 TEST_F(SolverProgramTest, WholeRunCapStillWritesAnAnswer) {
   const int n = 60;
-  std::string data = "60  4\n";
-  for (int i = 0; i < n; ++i)
-    for (int j = 0; j < n; ++j)
-      if (j != i) {
+  put("pmeddata.dat", pmedData(n, 4, [](int i, int j) {
         int apart = std::abs(i - j);
-        data += std::min(apart, n - apart) <= 1 ? "0\n" : "1\n";
-      }
-  put("pmeddata.dat", data);
+        return std::min(apart, n - apart) <= 1 ? 0.0 : 1.0;
+      }));
   for (const char* options : {"-L 0.000001 -q", "-L 0 -q"}) {
     ASSERT_EQ(run(options), 0) << options;
     EXPECT_EQ(errors_, "");
@@ -135,16 +146,9 @@ TEST_F(SolverProgramTest, WholeRunCapStillWritesAnAnswer) {
 // centres 1 and 4 cover every vertex.
 TEST_F(SolverProgramTest, AnswerReadsBackThroughToolReader) {
   const int n = 6;
-  std::string data = "6  2\n";
-  for (int i = 0; i < n; ++i)
-    for (int j = 0; j < n; ++j)
-      if (j != i) {
-        char line[32];
-        std::snprintf(line, sizeof line, "%11.5f\n",
-                      std::abs(i - j) <= 1 ? 0.0 : 5.0 + j);
-        data += line;
-      }
-  put("pmeddata.dat", data);
+  put("pmeddata.dat", pmedData(n, 2, [](int i, int j) {
+        return std::abs(i - j) <= 1 ? 0.0 : 5.0 + j;
+      }));
   ASSERT_EQ(run(), 0);
   EXPECT_EQ(errors_, "");
   // Demands 5 … 10, all covered.
