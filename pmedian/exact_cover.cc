@@ -6,13 +6,11 @@
 #include <string>
 #include <utility>
 
-#include "CbcEventHandler.hpp"
 #include "CbcModel.hpp"
 #include "CbcSolver.hpp"
 #include "ClpSolve.hpp"
 #include "CoinPackedMatrix.hpp"
 #include "OsiClpSolverInterface.hpp"
-#include "pmedian/progress.h"
 
 namespace {
 
@@ -22,37 +20,6 @@ std::string columnName(char prefix, int k) {
   std::snprintf(text, sizeof text, "%c%d", prefix, k);
   return text;
 }
-
-// Hands branch and cut's incumbent and bound to the progress line at every
-// event (each node and more).
-class ProgressEvents : public CbcEventHandler {
- public:
-  ProgressEvents(double covered, double bound)
-      : covered_(covered), bound_(bound) {}
-  using CbcEventHandler::event;
-  CbcAction event(CbcEvent) override {
-    if (model_) {
-      // The model minimises the uncovered demand's complement: coverage is
-      // the negated objective.
-      double incumbent = -model_->getMinimizationObjValue();
-      if (incumbent > covered_) {
-        covered_ = incumbent;
-        noteBest(covered_);
-      }
-      double bound = -model_->getBestPossibleObjValue();
-      if (std::isfinite(bound) && bound < bound_) {
-        bound_ = bound;
-        noteBound(bound_);
-      }
-    }
-    return noAction;
-  }
-  CbcEventHandler* clone() const override { return new ProgressEvents(*this); }
-
- private:
-  double covered_;
-  double bound_;
-};
 
 // Loads max sum w_j y_j, y_j <= sum of x_i over the `candidates` covering
 // j, sum x_i <= p into `solver`: the x of the candidates in their order
@@ -205,8 +172,6 @@ ExactResult solveCoverExactly(const CoverModel& model,
   }
   if (startFits)
     cbc.setMIPStart(mipStart);
-  ProgressEvents events(covered, bound);
-  cbc.passInEventHandler(&events);
   CbcMain0(cbc);
   cbc.setLogLevel(0);
   std::string limit = std::to_string(std::max(seconds, 0.0));

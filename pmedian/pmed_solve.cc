@@ -1,8 +1,11 @@
 #include "pmedian/pmed_solve.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <memory>
 #include <numeric>
+#include <thread>
 
 #include "pmedian/cover_model.h"
 #include "pmedian/cover_reduction.h"
@@ -17,12 +20,14 @@ namespace {
 // Subgradient steps of the covering bound; each walks the cover lists once.
 constexpr int kCoverBoundSteps = 600;
 // Restarts without improvement that end the covering search: the first,
-// short one before the node-limited branch and cut probe, and the full one
-// after it (which the work budget usually ends first on large problems).
-constexpr int kProbeRestarts = 5;
+// short one that hands branch and cut its start, and the full one beside
+// branch and cut (which the work budget usually ends first on large
+// problems).
+constexpr int kShortRestarts = 5;
 constexpr int kCoverStaleRestarts = 2000;
-constexpr int kProbeNodes = 200;
-constexpr double kProbeSeconds = 10;
+// The linear relaxation gets at most this long; on models where it takes
+// longer, branch and cut would not get past its root within the cap.
+constexpr double kRelaxationSeconds = 10;
 // The p-median bound walks the whole matrix each step: the step count
 // shrinks with n so that the bound never costs more than about this many
 // cells, within a floor and a ceiling.
@@ -112,34 +117,6 @@ std::vector<int> reduceForExactPhase(const CoverModel& model,
   return fixByReducedCosts(model, relaxation.mu, answer.covered, margin);
 }
 
-// A short branch and cut bounded by nodes (repeatable), which proves many
-// problems at once. Lowers the bound; returns its answer when better than
-// `known`, else an answer without centres.
-CoverAnswer probeCovering(const CoverModel& model, CoverAnswer& known,
-                          Relaxation& relaxation, const SolveOptions& options,
-                          SearchEffort& effort) {
-  CoverAnswer better;
-  double cap = std::min(options.exactSeconds, kProbeSeconds);
-  std::vector<int> fixed =
-      reduceForExactPhase(model, known, relaxation, secondsWithin(effort, cap));
-  double seconds = secondsWithin(effort, cap);
-  if (!gapOpen(model, known) || relaxation.mu.empty() || seconds <= 0)
-    return better;
-  notePhase("sonda");
-  ExactResult probe =
-      solveCoverExactly(model, known.centres, known.covered, known.upper,
-                        seconds, kProbeNodes, fixed);
-  known.upper = settledBound(model, probe.bound);
-  noteBound(known.upper);
-  if (probe.covered > known.covered + coverTolerance(model)) {
-    better.centres = probe.centres;
-    better.covered = probe.covered;
-    better.upper = known.upper;
-    noteBest(better.covered);
-  }
-  return better;
-}
-
 // Branch and cut from `answer` until proven, or the phase's or the run's cap.
 void proveCovering(const CoverModel& model, CoverAnswer& answer,
                    Relaxation& relaxation, const SolveOptions& options,
@@ -149,7 +126,6 @@ void proveCovering(const CoverModel& model, CoverAnswer& answer,
   double seconds = secondsWithin(effort, options.exactSeconds);
   if (!gapOpen(model, answer) || relaxation.mu.empty() || seconds <= 0)
     return;
-  notePhase("prova");
   ExactResult exact = solveCoverExactly(model, answer.centres, answer.covered,
                                         answer.upper, seconds, 0, fixed);
   if (exact.covered > answer.covered + coverTolerance(model))
@@ -160,10 +136,47 @@ void proveCovering(const CoverModel& model, CoverAnswer& answer,
   noteCoverAnswer(answer);
 }
 
-// A short search, the probe, and only while a gap remains after it the full
-// search and the timed exact phase. A better solution found by the probe is
-// kept aside rather than handed to the search, so that the search takes the
-// same path whatever the probe's clock allowed.
+// Runs proveCovering on its own thread, beside the full search on the
+// other core: it starts from the short search's answer and has its own
+// account of effort, so that the search's path stays its own.
+// Raises `proven` when it closes the gap, which stops the search.
+class ProofBeside {
+ public:
+  ProofBeside(const CoverModel& model, const CoverAnswer& start,
+              Relaxation& relaxation, const SolveOptions& options,
+              const SearchEffort& effort)
+      : answer_(start), effort_(effort) {
+    thread_ = std::thread([this, &model, &relaxation, &options] {
+      proveCovering(model, answer_, relaxation, options, effort_);
+      if (!gapOpen(model, answer_))
+        proven_.store(true);
+    });
+  }
+  ProofBeside(const ProofBeside&) = delete;
+  ProofBeside& operator=(const ProofBeside&) = delete;
+  ~ProofBeside() { finish(); }
+
+  const std::atomic<bool>& proven() const { return proven_; }
+
+  // Waits for the proof to end; then its answer and its own effort.
+  void finish() {
+    if (thread_.joinable())
+      thread_.join();
+  }
+  const CoverAnswer& answer() const { return answer_; }
+  const SearchEffort& effort() const { return effort_; }
+
+ private:
+  CoverAnswer answer_;
+  SearchEffort effort_;
+  std::atomic<bool> proven_{false};
+  std::thread thread_;
+};
+
+// A short search; while a gap remains after it, the full search on one
+// core and branch and cut from the short search's answer on the other. A
+// proof stops the search; its answer is then the same whatever the clock
+// allowed the search, as is the search's when no proof comes.
 CoverAnswer solveCoveringProblem(const CoverModel& model,
                                  const SolveOptions& options,
                                  SearchEffort& effort) {
@@ -178,35 +191,46 @@ CoverAnswer solveCoveringProblem(const CoverModel& model,
   chargeRoundsFromHere(effort);
   notePhase("busca");
   if (gapOpen(model, answer))
-    searchCover(model, state, seed, answer.upper, kProbeRestarts, effort);
+    searchCover(model, state, seed, answer.upper, kShortRestarts, effort);
   answer.centres = state.centres;
   answer.covered = state.covered;
-  CoverAnswer aside;
-  double asideSeconds = 0;
+  std::unique_ptr<ProofBeside> proof;
   Relaxation relaxation;
   if (gapOpen(model, answer) && options.exactSeconds > 0) {
-    aside = probeCovering(model, answer, relaxation, options, effort);
-    asideSeconds = elapsedSeconds(effort);
+    reduceForExactPhase(model, answer, relaxation,
+                        secondsWithin(effort, std::min(options.exactSeconds,
+                                                       kRelaxationSeconds)));
+    if (gapOpen(model, answer) && !relaxation.mu.empty())
+      proof = std::make_unique<ProofBeside>(model, answer, relaxation, options,
+                                            effort);
   }
-  bool asideKept = !aside.centres.empty();
-  if (gapOpen(model, answer) &&
-      !(asideKept && aside.covered >= answer.upper - tolerance)) {
-    notePhase("busca");
+  if (gapOpen(model, answer)) {
+    notePhase(proof ? "busca e prova" : "busca");
+    if (proof)
+      effort.halt = &proof->proven();
     searchCover(model, state, seed + 1, answer.upper, kCoverStaleRestarts,
                 effort);
+    effort.halt = nullptr;
   }
   answer.centres = state.centres;
   answer.covered = model.totalWeight - uncoveredDemand(model, state.centres);
-  if (asideKept &&
-      probeAnswerStands(aside.covered, answer.covered, tolerance)) {
-    answer.centres = aside.centres;
-    answer.covered = aside.covered;
-    effort.secondsAtBest = asideSeconds;
-  }
   answer.upper = std::max(answer.upper, answer.covered);
+  if (proof) {
+    if (!proof->proven())
+      notePhase("prova");
+    proof->finish();
+    const CoverAnswer& proved = proof->answer();
+    if (proofAnswerStands(!gapOpen(model, proved), proved.covered,
+                          answer.covered, tolerance)) {
+      if (proved.covered > answer.covered + tolerance)
+        effort.secondsAtBest = proof->effort().secondsAtBest;
+      answer.centres = proved.centres;
+      answer.covered = proved.covered;
+    }
+    answer.upper =
+        std::max(answer.covered, std::min(answer.upper, proved.upper));
+  }
   noteCoverAnswer(answer);
-  if (gapOpen(model, answer) && options.exactSeconds > 0)
-    proveCovering(model, answer, relaxation, options, effort);
   return answer;
 }
 
@@ -315,6 +339,7 @@ SolveOutcome solvePmed(const PmedProblem& problem,
   return outcome;
 }
 
-bool probeAnswerStands(double probe, double searched, double tolerance) {
-  return probe > searched - tolerance;
+bool proofAnswerStands(bool proven, double proof, double searched,
+                       double tolerance) {
+  return proven || proof > searched + tolerance;
 }

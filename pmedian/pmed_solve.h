@@ -34,9 +34,10 @@ struct SolveOutcome {
 // every phase ends by the whole run's cap.
 SolveOutcome solvePmed(const PmedProblem& problem, const SolveOptions& options);
 
-// Of two covering answers of which the probe's came from a branch and cut
-// whose progress depends on the clock: true when the probe's (`probe`
-// covered) stands against the search's (`searched`). On a tie it stands: the
-// search may have been stopped by the probe's bound, so only the probe's
-// answer is the same whatever the clock allowed.
-bool probeAnswerStands(double probe, double searched, double tolerance);
+// Of the answer of branch and cut run beside the search (`proof` covered,
+// `proven` optimal) and the search's (`searched` covered): true when branch
+// and cut's stands. A proven one stands even on a tie: the search was
+// stopped by the proof, so only the proof's answer is the same whatever
+// the clock allowed; otherwise it stands only when better by the tolerance.
+bool proofAnswerStands(bool proven, double proof, double searched,
+                       double tolerance);

@@ -13,6 +13,8 @@ double elapsedSeconds(const SearchEffort& effort) {
 bool effortLeft(const SearchEffort& effort) {
   if (effort.work >= effort.budget)
     return false;
+  if (effort.halt && effort.halt->load(std::memory_order_relaxed))
+    return false;
   // The clock is read once a round; rounds are short.
   double now = elapsedSeconds(effort);
   if (effort.secondsCap > 0 && now >= effort.secondsCap)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 
@@ -15,6 +16,8 @@ struct SearchEffort {
   double deadline = 0;       // seconds after start when the whole run ends;
                              // 0 for none
   double secondsAtBest = 0;  // when the best solution was found
+  // Raised by a proof running beside the search: nothing better exists.
+  const std::atomic<bool>* halt = nullptr;
   std::chrono::steady_clock::time_point start =
       std::chrono::steady_clock::now();
 };
@@ -23,7 +26,7 @@ struct SearchEffort {
 double elapsedSeconds(const SearchEffort& effort);
 
 // True while the rounds may go on: budget, wall-clock cap of the rounds and
-// deadline of the whole run not reached.
+// deadline of the whole run not reached, and no proof has ended the search.
 bool effortLeft(const SearchEffort& effort);
 
 // True once the deadline of the whole run has passed.

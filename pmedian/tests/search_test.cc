@@ -248,14 +248,15 @@ TEST(SolveTest, SameInputSameCentres) {
   }
 }
 
-// The probe's answer stands against the search's when better or level
-// within the tolerance; the search's only when better by the tolerance.
-TEST(SolveTest, ProbeAnswerStandsOnATie) {
-  EXPECT_TRUE(probeAnswerStands(100, 100, 0.5));
-  EXPECT_TRUE(probeAnswerStands(100, 100.25, 0.5));
-  EXPECT_TRUE(probeAnswerStands(101, 100, 0.5));
-  EXPECT_FALSE(probeAnswerStands(100, 100.5, 0.5));
-  EXPECT_FALSE(probeAnswerStands(99, 100, 0.5));
+// A proven answer of branch and cut stands against the search's even on a
+// tie; an unproven one only when better by the tolerance.
+TEST(SolveTest, ProofAnswerStandsOnATieOnlyWhenProven) {
+  EXPECT_TRUE(proofAnswerStands(true, 100, 100, 0.5));
+  EXPECT_TRUE(proofAnswerStands(true, 100, 100.25, 0.5));
+  EXPECT_FALSE(proofAnswerStands(false, 100, 100, 0.5));
+  EXPECT_FALSE(proofAnswerStands(false, 100.5, 100, 0.5));
+  EXPECT_TRUE(proofAnswerStands(false, 100.75, 100, 0.5));
+  EXPECT_FALSE(proofAnswerStands(false, 99, 100, 0.5));
 }
 
 TEST(SolveTest, EveryVertexOpenWhenPEqualsN) {
