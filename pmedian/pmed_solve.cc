@@ -128,12 +128,14 @@ void proveCovering(const CoverModel& model, CoverAnswer& answer,
     return;
   ExactResult exact = solveCoverExactly(model, answer.centres, answer.covered,
                                         answer.upper, seconds, 0, fixed);
+  // The search beside may know a better solution: only the time is noted
+  // here, and the bound shown.
   if (exact.covered > answer.covered + coverTolerance(model))
-    markBest(effort, exact.covered);
+    effort.secondsAtBest = elapsedSeconds(effort);
   answer.centres = exact.centres;
   answer.covered = exact.covered;
   answer.upper = settledBound(model, exact.bound);
-  noteCoverAnswer(answer);
+  noteBound(answer.upper);
 }
 
 // Runs proveCovering on its own thread, beside the full search on the
