@@ -196,15 +196,23 @@ CoverAnswer solveCoveringProblem(const CoverModel& model,
     searchCover(model, state, seed, answer.upper, kShortRestarts, effort);
   answer.centres = state.centres;
   answer.covered = state.covered;
-  std::unique_ptr<ProofBeside> proof;
+  // Declared before the proof, whose thread reads them until it ends.
+  CoverModel exactModel;
   Relaxation relaxation;
+  std::unique_ptr<ProofBeside> proof;
   if (gapOpen(model, answer) && options.exactSeconds > 0) {
-    reduceForExactPhase(model, answer, relaxation,
+    // The relaxation and branch and cut work on the merged model (vertices
+    // that the same candidates cover count as one, with fewer rows); the
+    // search keeps the model as read, so that its path does not change
+    // with the merge.
+    exactModel = model;
+    mergeIdenticalDemands(exactModel);
+    reduceForExactPhase(exactModel, answer, relaxation,
                         secondsWithin(effort, std::min(options.exactSeconds,
                                                        kRelaxationSeconds)));
     if (gapOpen(model, answer) && !relaxation.mu.empty())
-      proof = std::make_unique<ProofBeside>(model, answer, relaxation, options,
-                                            effort);
+      proof = std::make_unique<ProofBeside>(exactModel, answer, relaxation,
+                                            options, effort);
   }
   if (gapOpen(model, answer)) {
     notePhase(proof ? "busca e prova" : "busca");
@@ -328,9 +336,6 @@ SolveOutcome solvePmed(const PmedProblem& problem,
         std::max(options.runSeconds - options.secondsBefore, 1e-9);
   CoverModel model;
   bool covering = buildCoverModel(problem, model);
-  // Vertices that the same candidates cover count as one.
-  if (covering)
-    mergeIdenticalDemands(model);
   noteCovering(covering);
   SolveOutcome outcome = covering ? solveCovering(model, options, effort)
                                   : solveMedian(problem, options, effort);
