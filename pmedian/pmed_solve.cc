@@ -138,9 +138,10 @@ void proveCovering(const CoverModel& model, CoverAnswer& answer,
   noteBound(answer.upper);
 }
 
-// Runs proveCovering on its own thread, beside the full search on the
-// other core: it starts from the short search's answer and has its own
-// account of effort, so that the search's path stays its own.
+// Solves the linear relaxation and, when it was solved in time, runs
+// proveCovering, on a thread of its own beside the full search on the other
+// core: it starts from the short search's answer and has its own account of
+// effort, so that the search's path stays its own.
 // Raises `proven` when it closes the gap, which stops the search.
 class ProofBeside {
  public:
@@ -149,7 +150,11 @@ class ProofBeside {
               const SearchEffort& effort)
       : answer_(start), effort_(effort) {
     thread_ = std::thread([this, &model, &relaxation, &options] {
-      proveCovering(model, answer_, relaxation, options, effort_);
+      reduceForExactPhase(model, answer_, relaxation,
+                          secondsWithin(effort_, std::min(options.exactSeconds,
+                                                          kRelaxationSeconds)));
+      if (!relaxation.mu.empty())
+        proveCovering(model, answer_, relaxation, options, effort_);
       if (!gapOpen(model, answer_))
         proven_.store(true);
     });
@@ -207,12 +212,8 @@ CoverAnswer solveCoveringProblem(const CoverModel& model,
     // with the merge.
     exactModel = model;
     mergeIdenticalDemands(exactModel);
-    reduceForExactPhase(exactModel, answer, relaxation,
-                        secondsWithin(effort, std::min(options.exactSeconds,
-                                                       kRelaxationSeconds)));
-    if (gapOpen(model, answer) && !relaxation.mu.empty())
-      proof = std::make_unique<ProofBeside>(exactModel, answer, relaxation,
-                                            options, effort);
+    proof = std::make_unique<ProofBeside>(exactModel, answer, relaxation,
+                                          options, effort);
   }
   if (gapOpen(model, answer)) {
     notePhase(proof ? "busca e prova" : "busca");
