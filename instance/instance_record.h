@@ -3,12 +3,11 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "common/end_mark.h"
+
 // No known path between two vertices; also the start of every nearest-centre
 // search.
 constexpr float UNREACHABLE = 1000000.0f;
-// Ends the list of leading reals in "solucao.txt" and the assignment lines of
-// "solucaoR.txt".
-constexpr int END_MARK = 9999999;
 
 // How the instance is given: `B` an edge list with random demand, `G` the
 // upper triangle of a distance matrix with random demand, `A` the matrix with

@@ -85,7 +85,7 @@ void shakeAndImprove(const CoverModel& model, CoverState& state,
       best = state.centres;
       stale = 0;
       k = 1;
-      markBest(effort);
+      markBest(effort, bestCovered);
     } else if (state.covered > bestCovered - tolerance) {
       best = state.centres;
       k = k % largest + 1;
@@ -324,7 +324,7 @@ void tabuWalk(const CoverModel& model, CoverState& state, RandomStream& random,
       stale = 0;
       stall = 0;
       k = 1;
-      markBest(effort);
+      markBest(effort, bestCovered);
       continue;
     }
     if (swap.in >= 0 && ++stall < stallLimit)
@@ -355,9 +355,8 @@ void searchCover(const CoverModel& model, CoverState& state, std::uint64_t seed,
   // basins; the neighbourhood search, which drifts across equal solutions,
   // on scattered points, where the plateaus are wide. Each alone missed
   // optima the other found.
-  std::int64_t full = effort.budget;
-  effort.budget = effort.work + (full - effort.work) / 2;
+  std::int64_t whole = lendHalfBudget(effort);
   tabuWalk(model, state, random, target, staleRounds, effort);
-  effort.budget = full;
+  giveBackBudget(effort, whole);
   shakeAndImprove(model, state, random, target, staleRounds, effort);
 }

@@ -21,26 +21,19 @@ std::string columnName(char prefix, int k) {
   return text;
 }
 
-}  // namespace
-
-ExactResult solveCoverExactly(const CoverModel& model,
-                              const std::vector<int>& start, double covered,
-                              double bound, double seconds, int nodes) {
-  ExactResult result{start, covered, bound, false};
+// Loads max sum w_j y_j, y_j <= sum of x_i over the `candidates` covering
+// j, sum x_i <= p into `solver`: the x of the candidates in their order
+// (integer, named x<i>; those `fixed` at +1 forced to 1), then one y for each
+// vertex with demand (named y<j>), one row each in the order of the
+// vertices, then the row of p.
+void loadCoverModel(const CoverModel& model, const std::vector<int>& candidates,
+                    const std::vector<int>& fixed,
+                    OsiClpSolverInterface& solver) {
   int n = model.n;
-  // Only candidates that no other one dominates get a column; with at most
-  // p of them open (coverage only grows with more) the optimum is the same.
-  std::vector<int> dominator = dominatingCandidates(model);
-  std::vector<int> candidates;
-  for (int i = 0; i < n; ++i)
-    if (dominator[i] < 0)
-      candidates.push_back(i);
   int count = static_cast<int>(candidates.size());
   std::vector<int> xColumn(n, -1);
   for (int c = 0; c < count; ++c)
     xColumn[candidates[c]] = c;
-  // Columns: the x of the candidates, then one y for each vertex with
-  // demand. Rows: y_j - sum x_i <= 0 for those vertices, then sum x_i <= p.
   std::vector<int> yColumn(n, -1);
   int columns = count;
   for (int j = 0; j < n; ++j)
@@ -72,6 +65,9 @@ ExactResult solveCoverExactly(const CoverModel& model,
   matrix.appendRow(count, index.data(), value.data());
   int rows = matrix.getNumRows();
   std::vector<double> lower(columns, 0.0), upper(columns, 1.0);
+  for (int c = 0; c < count; ++c)
+    if (!fixed.empty() && fixed[candidates[c]] > 0)
+      lower[c] = 1.0;
   std::vector<double> objective(columns, 0.0);
   for (int j = 0; j < n; ++j)
     if (yColumn[j] >= 0)
@@ -79,7 +75,6 @@ ExactResult solveCoverExactly(const CoverModel& model,
   std::vector<double> rowLower(rows, -COIN_DBL_MAX), rowUpper(rows, 0.0);
   rowUpper[rows - 1] = model.p;
 
-  OsiClpSolverInterface solver;
   solver.messageHandler()->setLogLevel(0);
   // The first relaxation by dual simplex: the automatic choice may pick the
   // "idiot" crash on large models, whose crossover fails on some of ours.
@@ -96,19 +91,88 @@ ExactResult solveCoverExactly(const CoverModel& model,
   for (int j = 0; j < n; ++j)
     if (yColumn[j] >= 0)
       solver.setColName(yColumn[j], columnName('y', j));
+}
+
+// The candidates that no other one dominates: with at most p of them open
+// (coverage only grows with more) the optimum is the same. Leaves out those
+// `fixed` at -1.
+std::vector<int> modelCandidates(const CoverModel& model,
+                                 const std::vector<int>& dominator,
+                                 const std::vector<int>& fixed) {
+  std::vector<int> candidates;
+  for (int i = 0; i < model.n; ++i)
+    if (dominator[i] < 0 && (fixed.empty() || fixed[i] >= 0))
+      candidates.push_back(i);
+  return candidates;
+}
+
+}  // namespace
+
+double coverLpBound(const CoverModel& model, double seconds,
+                    std::vector<double>& multipliers) {
+  multipliers.clear();
+  std::vector<int> candidates =
+      modelCandidates(model, dominatingCandidates(model), {});
+  OsiClpSolverInterface solver;
+  loadCoverModel(model, candidates, {}, solver);
+  solver.getModelPtr()->setMaximumWallSeconds(std::max(seconds, 0.0));
+  solver.initialSolve();
+  if (!solver.isProvenOptimal())
+    return model.totalWeight;
+  // Row prices of the minimisation are at most 0 on its <= rows; their
+  // negatives are the multipliers of the coverage rows.
+  const double* price = solver.getRowPrice();
+  multipliers.assign(model.n, 0.0);
+  int row = 0;
+  for (int j = 0; j < model.n; ++j)
+    if (model.weight[j] > 0)
+      multipliers[j] = std::max(0.0, -price[row++]);
+  return -solver.getObjValue();
+}
+
+ExactResult solveCoverExactly(const CoverModel& model,
+                              const std::vector<int>& start, double covered,
+                              double bound, double seconds, int nodes,
+                              const std::vector<int>& fixed) {
+  ExactResult result{start, covered, bound, false};
+  int n = model.n;
+  // Only candidates that no other one dominates get a column, nor those
+  // that no better solution opens.
+  std::vector<int> dominator = dominatingCandidates(model);
+  auto fixedAs = [&](int i) { return fixed.empty() ? 0 : fixed[i]; };
+  std::vector<int> candidates = modelCandidates(model, dominator, fixed);
+  int count = static_cast<int>(candidates.size());
+  OsiClpSolverInterface solver;
+  loadCoverModel(model, candidates, fixed, solver);
+  // The first relaxation of a large model can outlast the cap by minutes;
+  // the simplex stops at the cap too.
+  solver.getModelPtr()->setMaximumWallSeconds(std::max(seconds, 0.0));
 
   CbcModel cbc(solver);
   cbc.setLogLevel(0);
   cbc.messageHandler()->setLogLevel(0);
   // The search's solution seeds branch and cut, so that only a better one
   // is worth its nodes; a dominated centre is replaced by its dominator.
+  // A start that the reductions left out of the model is not given (no
+  // better solution is lost: only the start itself). An explicit cutoff
+  // instead of it left the bound of branch and cut far behind in our runs.
   std::vector<std::pair<std::string, double>> mipStart;
   std::vector<char> open(n, 0);
-  for (int c : start)
-    open[dominator[c] >= 0 ? dominator[c] : c] = 1;
+  std::vector<char> inModel(n, 0);
   for (int i : candidates)
+    inModel[i] = 1;
+  bool startFits = true;
+  for (int c : start) {
+    int d = dominator[c] >= 0 ? dominator[c] : c;
+    open[d] = 1;
+    startFits = startFits && inModel[d];
+  }
+  for (int i : candidates) {
+    startFits = startFits && (open[i] || fixedAs(i) <= 0);
     mipStart.push_back({columnName('x', i), open[i] ? 1.0 : 0.0});
-  cbc.setMIPStart(mipStart);
+  }
+  if (startFits)
+    cbc.setMIPStart(mipStart);
   CbcMain0(cbc);
   cbc.setLogLevel(0);
   std::string limit = std::to_string(std::max(seconds, 0.0));
@@ -153,7 +217,9 @@ ExactResult solveCoverExactly(const CoverModel& model,
     }
   }
   double proven = -cbc.getBestPossibleObjValue();
-  if (cbc.isProvenOptimal())
+  // Optimal, or nothing better than the start exists: the best known is
+  // optimal.
+  if (cbc.isProvenOptimal() || cbc.isProvenInfeasible())
     proven = result.covered;
   if (std::isfinite(proven))
     result.bound = std::min(bound, std::max(proven, result.covered));

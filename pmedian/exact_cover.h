@@ -14,12 +14,23 @@ struct ExactResult {
   bool proven = false;
 };
 
+// The bound of the linear relaxation of the model below and, in
+// `multipliers`, its duals of the coverage rows, one a vertex (0 where no
+// row); empty when the relaxation was not solved within `seconds` of wall
+// time, and the bound is then the whole demand.
+double coverLpBound(const CoverModel& model, double seconds,
+                    std::vector<double>& multipliers);
+
 // Solves max sum w_j y_j, y_j <= sum of x_i over the candidates covering j,
 // sum x_i <= p, x binary, y in [0, 1] (dominated candidates left out; the
 // answer is filled up to p centres) by branch and cut, starting from
 // `start` (coverage `covered`), for at most `seconds` and, when `nodes` is
 // positive, at most that many nodes (which makes a short run repeatable).
 // `bound` is an upper bound already known; the result's is never above it.
+// Only solutions better than `start` are sought: `fixed` (empty, or one
+// entry a candidate as fixByReducedCosts gives) leaves out the candidates
+// such a solution cannot open and forces in those it must.
 ExactResult solveCoverExactly(const CoverModel& model,
                               const std::vector<int>& start, double covered,
-                              double bound, double seconds, int nodes = 0);
+                              double bound, double seconds, int nodes = 0,
+                              const std::vector<int>& fixed = {});

@@ -85,7 +85,9 @@ double medianLowerBound(const PmedProblem& problem, double upper,
 }
 
 double coverUpperBound(const CoverModel& model, double lower, double tolerance,
-                       int iterations) {
+                       int iterations, std::vector<double>* multipliers) {
+  if (multipliers)
+    multipliers->clear();
   int n = model.n;
   int p = model.p;
   // Start with each vertex's demand shared among the candidates covering it.
@@ -123,6 +125,8 @@ double coverUpperBound(const CoverModel& model, double lower, double tolerance,
     if (bound < best - 1e-9 * (1 + best)) {
       best = bound;
       idle = 0;
+      if (multipliers)
+        *multipliers = mu;
     } else if (++idle >= kPatience) {
       step /= 2;
       idle = 0;
@@ -147,5 +151,7 @@ double coverUpperBound(const CoverModel& model, double lower, double tolerance,
     for (int j = 0; j < n; ++j)
       mu[j] = std::max(0.0, mu[j] + t * slope[j]);
   }
+  if (multipliers && multipliers->empty())
+    *multipliers = mu;
   return std::max(best, lower);
 }

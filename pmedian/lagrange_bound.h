@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include "pmedian/cover_model.h"
 #include "pmedian/pmed_data.h"
 
@@ -13,6 +15,8 @@ double medianLowerBound(const PmedProblem& problem, double upper,
 // An upper bound on the demand p centres can cover: relaxes "j counts only
 // when a chosen centre covers it" with one multiplier a vertex, stepped
 // toward `lower`, the coverage of a known solution. Stops early once the
-// bound is within `tolerance` of `lower`.
+// bound is within `tolerance` of `lower`. When `multipliers` is given, it
+// receives those of the best bound found.
 double coverUpperBound(const CoverModel& model, double lower, double tolerance,
-                       int iterations);
+                       int iterations,
+                       std::vector<double>* multipliers = nullptr);

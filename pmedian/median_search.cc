@@ -272,7 +272,7 @@ void searchMedian(const PmedProblem& problem, MedianState& state,
       best = state.centres;
       stale = 0;
       k = 1;
-      markBest(effort);
+      markBest(effort, bestCost);
     } else {
       restoreCentres(problem, state, best);
       k = k % largest + 1;

@@ -1,26 +1,33 @@
 #include "pmedian/pmed_solve.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <memory>
 #include <numeric>
+#include <thread>
 
 #include "pmedian/cover_model.h"
+#include "pmedian/cover_reduction.h"
 #include "pmedian/cover_search.h"
 #include "pmedian/exact_cover.h"
 #include "pmedian/lagrange_bound.h"
 #include "pmedian/median_search.h"
+#include "pmedian/progress.h"
 
 namespace {
 
 // Subgradient steps of the covering bound; each walks the cover lists once.
 constexpr int kCoverBoundSteps = 600;
 // Restarts without improvement that end the covering search: the first,
-// short one before the node-limited branch and cut probe, and the full one
-// after it (which the work budget usually ends first on large problems).
-constexpr int kProbeRestarts = 5;
+// short one that hands branch and cut its start, and the full one beside
+// branch and cut (which the work budget usually ends first on large
+// problems).
+constexpr int kShortRestarts = 5;
 constexpr int kCoverStaleRestarts = 2000;
-constexpr int kProbeNodes = 200;
-constexpr double kProbeSeconds = 10;
+// The linear relaxation gets at most this long; on models where it takes
+// longer, branch and cut would not get past its root within the cap.
+constexpr double kRelaxationSeconds = 10;
 // The p-median bound walks the whole matrix each step: the step count
 // shrinks with n so that the bound never costs more than about this many
 // cells, within a floor and a ceiling.
@@ -41,79 +48,214 @@ std::vector<int> everyVertex(int n) {
   return all;
 }
 
+// The best covering answer known and the proven upper bound on coverage,
+// as the phases below hand it on.
+struct CoverAnswer {
+  std::vector<int> centres;
+  double covered = 0;
+  double upper = 0;
+};
+
+// A bound on whole demands can be rounded down to a whole number.
+double settledBound(const CoverModel& model, double bound) {
+  return model.integral ? std::floor(bound + 1e-6) : bound;
+}
+
+bool gapOpen(const CoverModel& model, const CoverAnswer& answer) {
+  return answer.covered < answer.upper - coverTolerance(model);
+}
+
+void noteCoverAnswer(const CoverAnswer& answer) {
+  noteBest(answer.covered);
+  noteBound(answer.upper);
+}
+
+// Greedy start, first descent and the Lagrangean bound; leaves the state at
+// the descent's solution.
+CoverAnswer startCovering(const CoverModel& model, CoverState& state,
+                          SearchEffort& effort) {
+  notePhase("inicio");
+  greedyCover(model, state, effort);
+  improveCover(model, state, effort);
+  markBest(effort, state.covered);
+  notePhase("limite");
+  CoverAnswer answer{state.centres, state.covered,
+                     settledBound(model, coverUpperBound(model, state.covered,
+                                                         coverTolerance(model),
+                                                         kCoverBoundSteps))};
+  noteCoverAnswer(answer);
+  return answer;
+}
+
+// What the exact phases learn once and share: the multipliers of the linear
+// relaxation, and whether it was solved at all within its time.
+struct Relaxation {
+  double triedSeconds = 0;  // the longest time it was given and ran out of
+  std::vector<double> mu;   // empty until solved
+};
+
+// Solves the linear relaxation once, within `seconds`, which may lower the
+// bound; returns the candidates its reduced costs fix against the best
+// coverage known, for the exact phase. A relaxation not solved in time
+// leaves `relaxation.mu` empty: branch and cut would not get past its root.
+// It is tried again only with at least twice the time.
+std::vector<int> reduceForExactPhase(const CoverModel& model,
+                                     CoverAnswer& answer,
+                                     Relaxation& relaxation, double seconds) {
+  if (relaxation.mu.empty() && seconds > 2 * relaxation.triedSeconds) {
+    notePhase("limite");
+    double bound = coverLpBound(model, seconds, relaxation.mu);
+    if (relaxation.mu.empty())
+      relaxation.triedSeconds = seconds;
+    answer.upper = std::max(answer.covered,
+                            std::min(answer.upper, settledBound(model, bound)));
+    noteBound(answer.upper);
+  }
+  if (relaxation.mu.empty())
+    return {};
+  double margin = model.integral ? 1.0 : coverTolerance(model);
+  return fixByReducedCosts(model, relaxation.mu, answer.covered, margin);
+}
+
+// Branch and cut from `answer` until proven, or the phase's or the run's cap.
+void proveCovering(const CoverModel& model, CoverAnswer& answer,
+                   Relaxation& relaxation, const SolveOptions& options,
+                   SearchEffort& effort) {
+  std::vector<int> fixed = reduceForExactPhase(
+      model, answer, relaxation, secondsWithin(effort, options.exactSeconds));
+  double seconds = secondsWithin(effort, options.exactSeconds);
+  if (!gapOpen(model, answer) || relaxation.mu.empty() || seconds <= 0)
+    return;
+  ExactResult exact = solveCoverExactly(model, answer.centres, answer.covered,
+                                        answer.upper, seconds, 0, fixed);
+  // The search beside may know a better solution: only the time is noted
+  // here, and the bound shown.
+  if (exact.covered > answer.covered + coverTolerance(model))
+    effort.secondsAtBest = elapsedSeconds(effort);
+  answer.centres = exact.centres;
+  answer.covered = exact.covered;
+  answer.upper = settledBound(model, exact.bound);
+  noteBound(answer.upper);
+}
+
+// Solves the linear relaxation and, when it was solved in time, runs
+// proveCovering, on a thread of its own beside the full search on the other
+// core: it starts from the short search's answer and has its own account of
+// effort, so that the search's path stays its own.
+// Raises `proven` when it closes the gap, which stops the search.
+class ProofBeside {
+ public:
+  ProofBeside(const CoverModel& model, const CoverAnswer& start,
+              Relaxation& relaxation, const SolveOptions& options,
+              const SearchEffort& effort)
+      : answer_(start), effort_(effort) {
+    thread_ = std::thread([this, &model, &relaxation, &options] {
+      reduceForExactPhase(model, answer_, relaxation,
+                          secondsWithin(effort_, std::min(options.exactSeconds,
+                                                          kRelaxationSeconds)));
+      if (!relaxation.mu.empty())
+        proveCovering(model, answer_, relaxation, options, effort_);
+      if (!gapOpen(model, answer_))
+        proven_.store(true);
+    });
+  }
+  ProofBeside(const ProofBeside&) = delete;
+  ProofBeside& operator=(const ProofBeside&) = delete;
+  ~ProofBeside() { finish(); }
+
+  const std::atomic<bool>& proven() const { return proven_; }
+
+  // Waits for the proof to end; then its answer and its own effort.
+  void finish() {
+    if (thread_.joinable())
+      thread_.join();
+  }
+  const CoverAnswer& answer() const { return answer_; }
+  const SearchEffort& effort() const { return effort_; }
+
+ private:
+  CoverAnswer answer_;
+  SearchEffort effort_;
+  std::atomic<bool> proven_{false};
+  std::thread thread_;
+};
+
+// A short search; while a gap remains after it, the full search on one
+// core and branch and cut from the short search's answer on the other. A
+// proof stops the search; its answer is then the same whatever the clock
+// allowed the search, as is the search's when no proof comes.
+CoverAnswer solveCoveringProblem(const CoverModel& model,
+                                 const SolveOptions& options,
+                                 SearchEffort& effort) {
+  if (model.p >= model.n) {
+    markBest(effort, model.totalWeight);
+    return {everyVertex(model.n), model.totalWeight, model.totalWeight};
+  }
+  double tolerance = coverTolerance(model);
+  CoverState state;
+  CoverAnswer answer = startCovering(model, state, effort);
+  auto seed = static_cast<std::uint64_t>(options.seed);
+  chargeRoundsFromHere(effort);
+  notePhase("busca");
+  if (gapOpen(model, answer))
+    searchCover(model, state, seed, answer.upper, kShortRestarts, effort);
+  answer.centres = state.centres;
+  answer.covered = state.covered;
+  // Declared before the proof, whose thread reads them until it ends.
+  CoverModel exactModel;
+  Relaxation relaxation;
+  std::unique_ptr<ProofBeside> proof;
+  if (gapOpen(model, answer) && options.exactSeconds > 0) {
+    // The relaxation and branch and cut work on the merged model (vertices
+    // that the same candidates cover count as one, with fewer rows); the
+    // search keeps the model as read, so that its path does not change
+    // with the merge.
+    exactModel = model;
+    mergeIdenticalDemands(exactModel);
+    proof = std::make_unique<ProofBeside>(exactModel, answer, relaxation,
+                                          options, effort);
+  }
+  if (gapOpen(model, answer)) {
+    notePhase(proof ? "busca e prova" : "busca");
+    if (proof)
+      effort.halt = &proof->proven();
+    searchCover(model, state, seed + 1, answer.upper, kCoverStaleRestarts,
+                effort);
+    effort.halt = nullptr;
+  }
+  answer.centres = state.centres;
+  answer.covered = model.totalWeight - uncoveredDemand(model, state.centres);
+  answer.upper = std::max(answer.upper, answer.covered);
+  if (proof) {
+    if (!proof->proven())
+      notePhase("prova");
+    proof->finish();
+    const CoverAnswer& proved = proof->answer();
+    if (proofAnswerStands(!gapOpen(model, proved), proved.covered,
+                          answer.covered, tolerance)) {
+      if (proved.covered > answer.covered + tolerance)
+        effort.secondsAtBest = proof->effort().secondsAtBest;
+      answer.centres = proved.centres;
+      answer.covered = proved.covered;
+    }
+    answer.upper =
+        std::max(answer.covered, std::min(answer.upper, proved.upper));
+  }
+  noteCoverAnswer(answer);
+  return answer;
+}
+
 SolveOutcome solveCovering(const CoverModel& model, const SolveOptions& options,
                            SearchEffort& effort) {
+  CoverAnswer answer = solveCoveringProblem(model, options, effort);
   SolveOutcome outcome;
   outcome.covering = true;
-  double tolerance = coverTolerance(model);
-  // A bound on whole demands can be rounded down to a whole number.
-  auto settle = [&](double bound) {
-    return model.integral ? std::floor(bound + 1e-6) : bound;
-  };
-  std::vector<int> centres;
-  double covered;
-  double upper;
-  if (model.p >= model.n) {
-    centres = everyVertex(model.n);
-    covered = upper = model.totalWeight;
-  } else {
-    CoverState state;
-    greedyCover(model, state, effort);
-    improveCover(model, state, effort);
-    markBest(effort);
-    upper = settle(
-        coverUpperBound(model, state.covered, tolerance, kCoverBoundSteps));
-    auto open = [&] { return state.covered < upper - tolerance; };
-    auto seed = static_cast<std::uint64_t>(options.seed);
-    effort.budget += effort.work;
-    // A short search first, then a short branch and cut bounded by nodes,
-    // which proves many problems at once; only a gap still open after it
-    // earns the full search and the timed phase. A better solution found by
-    // the probe is kept aside rather than handed to the search, so that the
-    // search takes the same path whatever the probe's clock allowed.
-    if (open()) {
-      searchCover(model, state, seed, upper, kProbeRestarts, effort);
-    }
-    std::vector<int> aside;
-    double asideCovered = -1;
-    double asideSeconds = 0;
-    if (open() && options.exactSeconds > 0) {
-      ExactResult probe = solveCoverExactly(
-          model, state.centres, state.covered, upper,
-          std::min(options.exactSeconds, kProbeSeconds), kProbeNodes);
-      upper = settle(probe.bound);
-      if (probe.covered > state.covered + tolerance) {
-        aside = probe.centres;
-        asideCovered = probe.covered;
-        asideSeconds = elapsedSeconds(effort);
-      }
-    }
-    if (open() && asideCovered < upper - tolerance)
-      searchCover(model, state, seed + 1, upper, kCoverStaleRestarts, effort);
-    centres = state.centres;
-    covered = model.totalWeight - uncoveredDemand(model, centres);
-    // On a tie the probe's answer stands: the search may have been stopped
-    // by it, and the answer must not depend on that.
-    if (asideCovered > covered - tolerance) {
-      centres = aside;
-      covered = asideCovered;
-      effort.secondsAtBest = asideSeconds;
-    }
-    upper = std::max(upper, covered);
-    if (covered < upper - tolerance && options.exactSeconds > 0) {
-      ExactResult exact = solveCoverExactly(model, centres, covered, upper,
-                                            options.exactSeconds);
-      if (exact.covered > covered + tolerance)
-        markBest(effort);
-      centres = exact.centres;
-      covered = exact.covered;
-      upper = settle(exact.bound);
-    }
-  }
-  outcome.centres = centres;
-  outcome.objective = model.totalWeight - covered;
-  outcome.bound = std::max(0.0, model.totalWeight - std::max(upper, covered));
-  outcome.proven = covered >= upper - tolerance;
+  outcome.totalDemand = model.totalWeight;
+  outcome.centres = answer.centres;
+  outcome.objective = model.totalWeight - answer.covered;
+  outcome.bound =
+      std::max(0.0, model.totalWeight - std::max(answer.upper, answer.covered));
+  outcome.proven = !gapOpen(model, answer);
   return outcome;
 }
 
@@ -131,25 +273,29 @@ SolveOutcome solveMedian(const PmedProblem& problem,
     outcome.objective = medianCost(problem, outcome.centres);
     outcome.bound = outcome.objective;
     outcome.proven = true;
-    markBest(effort);
+    markBest(effort, outcome.objective);
     return outcome;
   }
   bool whole = wholeCosts(problem);
   MedianState state;
   setMedianCentres(problem, state, greedyMedian(problem, effort));
+  notePhase("inicio");
   improveMedian(problem, state, effort);
-  markBest(effort);
+  markBest(effort, state.cost);
   double tolerance = whole ? 1 - 1e-6 : medianTolerance(problem, state);
   double cells = static_cast<double>(n) * n;
   int steps = static_cast<int>(std::clamp(kMedianBoundCells / cells,
                                           double{kMedianBoundMinSteps},
                                           double{kMedianBoundMaxSteps}));
+  notePhase("limite");
   double lower = medianLowerBound(problem, state.cost, tolerance, steps);
   // Whole costs have a whole optimum: the bound rounds up.
   if (whole)
     lower = std::ceil(lower - 1e-6);
+  noteBound(lower);
   if (state.cost > lower + tolerance) {
-    effort.budget += effort.work;
+    chargeRoundsFromHere(effort);
+    notePhase("busca");
     searchMedian(problem, state, static_cast<std::uint64_t>(options.seed),
                  lower, staleRoundLimit(problem.p), effort);
   }
@@ -172,7 +318,8 @@ SolveOutcome solvePmed(const PmedProblem& problem,
     for (int j = 0; j < n; ++j) {
       float worst = 0;
       for (int i = 0; i < n; ++i)
-        worst = std::max(worst, problem.cost[static_cast<std::size_t>(i) * n + j]);
+        worst =
+            std::max(worst, problem.cost[static_cast<std::size_t>(i) * n + j]);
       outcome.objective += worst;
     }
     outcome.bound = outcome.objective;
@@ -183,13 +330,24 @@ SolveOutcome solvePmed(const PmedProblem& problem,
   SearchEffort effort;
   effort.budget = options.budget;
   effort.secondsCap = options.searchSeconds;
+  // The whole run's cap counts from the program's start; a run already past
+  // it keeps a deadline that has passed (0 would mean none).
+  if (options.runSeconds > 0)
+    effort.deadline =
+        std::max(options.runSeconds - options.secondsBefore, 1e-9);
   CoverModel model;
-  SolveOutcome outcome = buildCoverModel(problem, model)
-                             ? solveCovering(model, options, effort)
-                             : solveMedian(problem, options, effort);
+  bool covering = buildCoverModel(problem, model);
+  noteCovering(covering);
+  SolveOutcome outcome = covering ? solveCovering(model, options, effort)
+                                  : solveMedian(problem, options, effort);
   outcome.secondsFound = effort.secondsAtBest;
   if (outcome.proven)
     outcome.secondsProven = elapsedSeconds(effort);
   outcome.rounds = effort.rounds;
   return outcome;
+}
+
+bool proofAnswerStands(bool proven, double proof, double searched,
+                       double tolerance) {
+  return proven || proof > searched + tolerance;
 }

@@ -8,6 +8,8 @@
 // How a run may spend its effort; the defaults are those of a run with no
 // options.
 struct SolveOptions {
+  double runSeconds = 28;    // wall-clock cap of the whole run; 0 for none
+  double secondsBefore = 0;  // seconds of the run spent before solving
   double exactSeconds = 30;  // cap of the branch-and-cut phase; 0 skips it
   double searchSeconds = 0;  // optional cap of the perturbation rounds
   std::int64_t budget = 3000000000;  // work units of the perturbation rounds
@@ -19,6 +21,7 @@ struct SolveOutcome {
   std::vector<int> centres;
   double objective = 0;       // p-median cost of centres
   double bound = 0;           // proven lower bound on the p-median cost
+  double totalDemand = 0;     // covering: the demand of every vertex
   bool covering = false;      // solved as a covering problem
   bool proven = false;        // objective shown optimal
   double secondsFound = 0;    // when the final solution was found
@@ -27,5 +30,14 @@ struct SolveOutcome {
 };
 
 // Solves `problem`: greedy start, swap search, bound, perturbation rounds
-// while a gap remains, and for covering problems branch and cut at the end.
+// while a gap remains, and for covering problems branch and cut at the end;
+// every phase ends by the whole run's cap.
 SolveOutcome solvePmed(const PmedProblem& problem, const SolveOptions& options);
+
+// Of the answer of branch and cut run beside the search (`proof` covered,
+// `proven` optimal) and the search's (`searched` covered): true when branch
+// and cut's stands. A proven one stands even on a tie: the search was
+// stopped by the proof, so only the proof's answer is the same whatever
+// the clock allowed; otherwise it stands only when better by the tolerance.
+bool proofAnswerStands(bool proven, double proof, double searched,
+                       double tolerance);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "pmedian/progress.h"
+
 double elapsedSeconds(const SearchEffort& effort) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() -
                                        effort.start)
@@ -11,12 +13,42 @@ double elapsedSeconds(const SearchEffort& effort) {
 bool effortLeft(const SearchEffort& effort) {
   if (effort.work >= effort.budget)
     return false;
+  if (effort.halt && effort.halt->load(std::memory_order_relaxed))
+    return false;
   // The clock is read once a round; rounds are short.
-  return effort.secondsCap <= 0 || elapsedSeconds(effort) < effort.secondsCap;
+  double now = elapsedSeconds(effort);
+  if (effort.secondsCap > 0 && now >= effort.secondsCap)
+    return false;
+  return effort.deadline <= 0 || now < effort.deadline;
 }
 
-void markBest(SearchEffort& effort) {
+bool pastDeadline(const SearchEffort& effort) {
+  return effort.deadline > 0 && elapsedSeconds(effort) >= effort.deadline;
+}
+
+double secondsWithin(const SearchEffort& effort, double wanted) {
+  if (effort.deadline <= 0)
+    return wanted;
+  return std::clamp(effort.deadline - elapsedSeconds(effort), 0.0, wanted);
+}
+
+void markBest(SearchEffort& effort, double value) {
   effort.secondsAtBest = elapsedSeconds(effort);
+  noteBest(value);
+}
+
+void chargeRoundsFromHere(SearchEffort& effort) {
+  effort.budget += effort.work;
+}
+
+std::int64_t lendHalfBudget(SearchEffort& effort) {
+  std::int64_t whole = effort.budget;
+  effort.budget = effort.work + (whole - effort.work) / 2;
+  return whole;
+}
+
+void giveBackBudget(SearchEffort& effort, std::int64_t whole) {
+  effort.budget = whole;
 }
 
 std::int64_t staleRoundLimit(int p) {

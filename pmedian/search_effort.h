@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 
@@ -12,7 +13,11 @@ struct SearchEffort {
   std::int64_t budget = 0;   // work allowed to the perturbation rounds
   std::int64_t rounds = 0;   // perturbation rounds done
   double secondsCap = 0;     // wall-clock cap of the rounds; 0 for none
+  double deadline = 0;       // seconds after start when the whole run ends;
+                             // 0 for none
   double secondsAtBest = 0;  // when the best solution was found
+  // Raised by a proof running beside the search: nothing better exists.
+  const std::atomic<bool>* halt = nullptr;
   std::chrono::steady_clock::time_point start =
       std::chrono::steady_clock::now();
 };
@@ -20,11 +25,31 @@ struct SearchEffort {
 // Seconds since the effort's start.
 double elapsedSeconds(const SearchEffort& effort);
 
-// True while the rounds may go on: budget and wall-clock cap not reached.
+// True while the rounds may go on: budget, wall-clock cap of the rounds and
+// deadline of the whole run not reached, and no proof has ended the search.
 bool effortLeft(const SearchEffort& effort);
 
-// Notes the present time as that of the best solution.
-void markBest(SearchEffort& effort);
+// True once the deadline of the whole run has passed.
+bool pastDeadline(const SearchEffort& effort);
+
+// Seconds left before the deadline of the whole run, at most `wanted`; no
+// less than 0.
+double secondsWithin(const SearchEffort& effort, double wanted);
+
+// Notes the present time as that of the best solution, whose value
+// (coverage or cost) the progress line shows.
+void markBest(SearchEffort& effort, double value);
+
+// The budget of the perturbation rounds counts from the work done so far:
+// the start (greedy and first descent) is not charged to it.
+void chargeRoundsFromHere(SearchEffort& effort);
+
+// Lends the first of two searches that share the budget half of what is
+// left; returns the whole budget, for giveBackBudget once it is done.
+std::int64_t lendHalfBudget(SearchEffort& effort);
+
+// Hands the second search what the first left of the whole budget.
+void giveBackBudget(SearchEffort& effort, std::int64_t whole);
 
 // Rounds without improvement after which the p-median search gives up:
 // grows with p, with a floor for small p.

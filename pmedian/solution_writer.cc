@@ -5,18 +5,16 @@
 #include <cstdio>
 #include <string>
 
+#include "common/end_mark.h"
 #include "common/fatal.h"
 #include "common/files.h"
 
 namespace {
 
-constexpr int kEndMark = 9999999;
-
-// The reader stops at the first real that truncates to the end marker in
-// single precision; a leading value in that range would end the list early.
+// The reader stops at the first real that reads as the end marker in single
+// precision; a leading value in that range would end the list early.
 bool readsAsEndMark(double value) {
-  float f = static_cast<float>(value);
-  return std::isfinite(f) && std::trunc(f) == static_cast<float>(kEndMark);
+  return isEndMark(static_cast<float>(value));
 }
 
 }  // namespace
@@ -33,7 +31,7 @@ void writeSolution(const char* path, const SolverAnswer& answer) {
         !readsAsEndMark(answer.seconds))
       out.print("%.5f %.5f %.2f\n", answer.objective, answer.bound,
                 answer.seconds);
-    out.print("%d\n%d\n", kEndMark, answer.seed);
+    out.print("%d\n%d\n", END_MARK, answer.seed);
     std::vector<int> centres = answer.centres;
     std::sort(centres.begin(), centres.end());
     for (std::size_t k = 0; k < centres.size(); ++k)

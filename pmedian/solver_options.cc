@@ -49,6 +49,9 @@ SolverOptions parseSolverOptions(int argc, char** argv) {
       options.quiet = true;
     } else if (std::strcmp(option, "-v") == 0) {
       options.verbose = true;
+    } else if (std::strcmp(option, "-L") == 0) {
+      options.solve.runSeconds = secondsValue(option, valueOf(argc, argv, k));
+      ++k;
     } else if (std::strcmp(option, "-t") == 0) {
       options.solve.exactSeconds = secondsValue(option, valueOf(argc, argv, k));
       ++k;

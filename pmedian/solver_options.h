@@ -4,6 +4,9 @@
 
 // The command line of the solver program. The tool runs it with none, so
 // every option has a default that suits it:
+//   -L SECONDS  wall-clock cap of the whole run, reading included (default
+//               28, 0 for none); at the cap the best answer and bound known
+//               are written
 //   -t SECONDS  cap of the branch-and-cut phase (default 30, 0 skips it)
 //   -T SECONDS  cap of the perturbation rounds (default none)
 //   -b MILLIONS work budget of the perturbation rounds (default 3000)

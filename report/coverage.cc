@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "common/end_mark.h"
 #include "common/fatal.h"
 #include "common/files.h"
 #include "instance/instance_record.h"

@@ -1,24 +1,13 @@
 #include "solver/solution_reader.h"
 
-#include <cmath>
 #include <cstdint>
 
+#include "common/end_mark.h"
 #include "common/fatal.h"
 #include "common/files.h"
 #include "instance/instance_record.h"
 
 SolverFigures solverFigures;
-
-namespace {
-
-// Reals near 9999999 are 1.0 apart in single precision: 9999998.7 and
-// 9999999.3 read as 9999999 and are the marker, 9999999.7 reads as 1e7.
-bool isEndMark(float value) {
-  return std::isfinite(value) &&
-         std::trunc(value) == static_cast<float>(END_MARK);
-}
-
-}  // namespace
 
 int readSolutionFrom(DataReader& in) {
   int p = record.facilidades;

@@ -132,6 +132,37 @@ TEST_F(ShortestPathsTest, RoundingWithoutDecreaseEnds) {
   }
 }
 
+// A settled step is left out of a later pass only while this block has not
+// lowered the row's entry for it. Here, in the confirming pass, rounding lets
+// an earlier step of a block of 4 lower cost[6][i] for a later settled step
+// i; leaving i out then keeps cost[6][4] and cost[6][5] one unit in the last
+// place above the plain loop's.
+TEST_F(ShortestPathsTest, SettledStepRunsWhenItsEntryWasJustLowered) {
+  const float lengths[7][7] = {
+      {0, 23.3857155f, 32.2428551f, 32.2428551f, 55.5285683f, 55.6714287f,
+       66.6714249f},
+      {2.38571429f, 0, 60.9571419f, 85.5285721f, 105.671425f, 123.385712f,
+       132.957153f},
+      {23.1000004f, 52.6714287f, 0, 83.5285721f, 47.0999985f, 4.67142868f,
+       43.9571419f},
+      {44.5285683f, 26.6714287f, 5.0999999f, 0, 5.95714283f, 3.67142844f,
+       13.8142862f},
+      {100.099998f, 113.528572f, 69.8142853f, 21.9571438f, 0, 127.528572f,
+       133.814285f},
+      {54.5285683f, 111.385712f, 40.2428551f, 23.3857155f, 21.3857155f, 0,
+       108.814285f},
+      {55.8142853f, 19.3857155f, 112.242859f, 133.385727f, 76.3857117f,
+       79.8142853f, 0},
+  };
+  for (bool wide : {false, true}) {
+    setUpRecord(7, {});
+    for (int j = 0; j < 7; ++j)
+      for (int k = 0; k < 7; ++k)
+        record.cost[j][k] = lengths[j][k];
+    expectSameAsPlain({1, wide, 4});
+  }
+}
+
 // An edge longer than UNREACHABLE is lowered by a path through an entry that
 // is still UNREACHABLE; rows reaching the intermediate only at UNREACHABLE
 // may therefore be skipped only when UNREACHABLE is the largest entry.

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 
@@ -20,6 +21,20 @@
 namespace {
 
 namespace fs = std::filesystem;
+
+// "pmeddata.dat" for n vertices and p centres with the given costs.
+std::string pmedData(int n, int p,
+                     const std::function<double(int, int)>& cost) {
+  std::string data = std::to_string(n) + "  " + std::to_string(p) + "\n";
+  for (int i = 0; i < n; ++i)
+    for (int j = 0; j < n; ++j)
+      if (j != i) {
+        char line[32];
+        std::snprintf(line, sizeof line, "%11.5f\n", cost(i, j));
+        data += line;
+      }
+  return data;
+}
 
 class SolverProgramTest : public testing::Test {
  protected:
@@ -93,26 +108,53 @@ TEST_F(SolverProgramTest, FailuresLeaveNoAnswer) {
   EXPECT_EQ(console_, "\n>>> Opcao -t sem valor");
   EXPECT_EQ(run("-t -3"), 1);
   EXPECT_EQ(console_, "\n>>> Valor invalido para a opcao -t: -3");
+  EXPECT_EQ(run("-L nan"), 1);
+  EXPECT_EQ(console_, "\n>>> Valor invalido para a opcao -L: nan");
+  EXPECT_EQ(run("-q -L"), 1);
+  EXPECT_EQ(console_, "\n>>> Opcao -L sem valor");
+}
+
+// A covering problem on a ring of 60 vertices, each covering itself and its
+// two neighbours, p = 4: a run whose cap has already passed when solving
+// starts still writes p centres and a valid bound; a cap of 0 means none.
+TEST_F(SolverProgramTest, WholeRunCapStillWritesAnAnswer) {
+  const int n = 60;
+  put("pmeddata.dat", pmedData(n, 4, [](int i, int j) {
+        int apart = std::abs(i - j);
+        return std::min(apart, n - apart) <= 1 ? 0.0 : 1.0;
+      }));
+  for (const char* options : {"-L 0.000001 -q", "-L 0 -q"}) {
+    ASSERT_EQ(run(options), 0) << options;
+    EXPECT_EQ(errors_, "");
+    record.vertices = n;
+    record.facilidades = 4;
+    std::string answer = get("solucao.txt");
+    double objective = -1, bound = -1;
+    ASSERT_EQ(std::sscanf(answer.c_str(), "%lf %lf", &objective, &bound), 2)
+        << answer;
+    // Four centres cover at most 12 of the 60 unit demands.
+    EXPECT_GE(objective, 48);
+    EXPECT_LE(bound, 48);
+    EXPECT_LE(bound, objective);
+    DataReader in(answer, "solucao.txt");
+    EXPECT_EQ(readSolutionFrom(in), 1);
+    releaseInstance();
+  }
 }
 
 // Six vertices in a row, each covering its neighbours: with p = 2 only
 // centres 1 and 4 cover every vertex.
 TEST_F(SolverProgramTest, AnswerReadsBackThroughToolReader) {
   const int n = 6;
-  std::string data = "6  2\n";
-  for (int i = 0; i < n; ++i)
-    for (int j = 0; j < n; ++j)
-      if (j != i) {
-        char line[32];
-        std::snprintf(line, sizeof line, "%11.5f\n",
-                      std::abs(i - j) <= 1 ? 0.0 : 5.0 + j);
-        data += line;
-      }
-  put("pmeddata.dat", data);
+  put("pmeddata.dat", pmedData(n, 2, [](int i, int j) {
+        return std::abs(i - j) <= 1 ? 0.0 : 5.0 + j;
+      }));
   ASSERT_EQ(run(), 0);
   EXPECT_EQ(errors_, "");
-  EXPECT_EQ(console_.rfind(
-                "\nCorvadel: objetivo 0.00 limite 0.00 gap 0.00% tempo ", 0),
+  // Demands 5 … 10, all covered.
+  EXPECT_EQ(console_.rfind("\nCorvadel: cobertura 45.00 limite 45.00 gap "
+                           "0.00% otimo tempo ",
+                           0),
             0u)
       << console_;
   EXPECT_NE(console_.back(), '\n');

@@ -1,0 +1,105 @@
+#include "pmedian/progress.h"
+
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <mutex>
+#include <thread>
+
+namespace {
+
+// The line first appears after this many seconds and is redrawn this often.
+constexpr double kFirstShown = 2.0;
+constexpr double kRefresh = 1.0;
+
+// What the line shows, written by the solve and read by the thread that
+// draws it.
+struct ProgressRecord {
+  std::atomic<bool> covering{false};
+  std::atomic<const char*> phase{"inicio"};
+  std::atomic<double> best{0};
+  std::atomic<double> bound{0};
+  std::chrono::steady_clock::time_point start;
+  bool drawn = false;  // a line is on the terminal now (drawing thread's)
+  bool stop = false;   // under `lock`
+  std::mutex lock;
+  std::condition_variable wake;
+  // Never destroyed: a failure ends the process by exit() while the thread
+  // may be running, and destroying a running thread would abort it.
+  std::thread* drawer = nullptr;
+};
+
+ProgressRecord progress;
+
+double secondsSinceStart() {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() -
+                                       progress.start)
+      .count();
+}
+
+// The drawing thread: sleeps until the first showing, then redraws the line
+// in place (carriage return, erase to the end of the line) every refresh,
+// until told to stop; erases the line on the way out. Its own clock, so that
+// a long step of the solve (a model built, a relaxation solved) does not
+// freeze the line.
+void drawLoop() {
+  std::unique_lock<std::mutex> hold(progress.lock);
+  auto next = progress.start +
+              std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                  std::chrono::duration<double>(kFirstShown));
+  for (;;) {
+    if (progress.wake.wait_until(hold, next, [] { return progress.stop; }))
+      break;
+    std::string text = progressText(
+        secondsSinceStart(), progress.phase.load(), progress.covering.load(),
+        progress.best.load(), progress.bound.load());
+    std::fprintf(stderr, "\r\033[K%s", text.c_str());
+    std::fflush(stderr);
+    progress.drawn = true;
+    next += std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+        std::chrono::duration<double>(kRefresh));
+  }
+  if (progress.drawn) {
+    std::fprintf(stderr, "\r\033[K");
+    std::fflush(stderr);
+    progress.drawn = false;
+  }
+}
+
+}  // namespace
+
+std::string progressText(double seconds, const char* phase, bool covering,
+                         double best, double bound) {
+  char text[160];
+  std::snprintf(text, sizeof text, "Corvadel: %.0f s %s %s %.2f limite %.2f",
+                seconds, phase, covering ? "cobertura" : "custo", best, bound);
+  return text;
+}
+
+void startProgress(bool wanted) {
+  progress.start = std::chrono::steady_clock::now();
+  if (wanted && isatty(STDERR_FILENO) == 1 && !progress.drawer)
+    progress.drawer = new std::thread(drawLoop);
+}
+
+void noteCovering(bool covering) { progress.covering = covering; }
+
+void notePhase(const char* phase) { progress.phase = phase; }
+
+void noteBest(double best) { progress.best = best; }
+
+void noteBound(double bound) { progress.bound = bound; }
+
+void clearProgress() {
+  if (!progress.drawer || !progress.drawer->joinable())
+    return;
+  {
+    std::lock_guard<std::mutex> hold(progress.lock);
+    progress.stop = true;
+  }
+  progress.wake.notify_all();
+  progress.drawer->join();
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <string>
+
+// A progress line on standard error for runs that take a while: shown only
+// when standard error is a terminal, first after about 2 s, then redrawn
+// about once a second in place by a thread of its own, and cleared before
+// the summary line. The solve only notes what the line shows.
+
+// The text of one progress line (no line end): elapsed seconds, the phase,
+// the best solution (coverage for a covering problem, else cost) and the
+// bound proven so far.
+std::string progressText(double seconds, const char* phase, bool covering,
+                         double best, double bound);
+
+// Starts the clock of the line, and its drawing thread when `wanted` and
+// standard error is a terminal.
+void startProgress(bool wanted);
+
+// Notes whether the problem is solved as covering (the line speaks of
+// coverage) or as p-median (of cost).
+void noteCovering(bool covering);
+
+// Notes the phase now running.
+void notePhase(const char* phase);
+
+// Notes the best solution (coverage or cost) and the bound known.
+void noteBest(double best);
+void noteBound(double bound);
+
+// Stops the drawing thread and erases the line if one was drawn.
+void clearProgress();
