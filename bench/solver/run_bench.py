@@ -214,7 +214,8 @@ def run_cbc(args, folder, cap):
     if args.no_cbc or not shutil.which("cbc"):
         return None
     start = time.monotonic()
-    out = subprocess.run(["cbc", "cover.lp", "-sec", str(cap), "-solve", "-quit"],
+    out = subprocess.run(["cbc", "cover.lp", "-timeMode", "elapsed", "-sec", str(cap),
+                          "-solve", "-quit"],
                          cwd=folder, capture_output=True, text=True).stdout
     used = time.monotonic() - start
     m = re.search(r"Objective value:\s+(\S+)", out)
@@ -442,8 +443,8 @@ def main():
                         help="cap of the solver's whole run (-L where the program has it; "
                              "otherwise -T and -t, each)")
     parser.add_argument("--heavy-cap", type=float, default=None, metavar="SECONDS",
-                        help="the same cap, for the whole mclp runs of 1,000 vertices "
-                             "or more only")
+                        help="the same cap, for the hard set and the whole mclp runs of "
+                             "1,000 vertices or more only")
     parser.add_argument("--cbc-seconds", type=float, default=120,
                         help="time cap of cbc (default 120)")
     parser.add_argument("--heavy-cbc-seconds", type=float, default=120,
@@ -480,7 +481,7 @@ def main():
         for name in sets:
             if name == "median":
                 median(args, solver, folder,
-                       chosen(["pmed%d" % k for k in range(1, 41)], key=lambda c: c + "."))
+                       chosen(["pmed%d" % k for k in range(1, 41)], key=lambda c: c))
             elif name == "cover":
                 cover(args, solver, folder, chosen(COVER_CASES))
             elif name == "hard":
