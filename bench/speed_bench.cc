@@ -319,9 +319,10 @@ void benchSolverFiles(int n) {
   std::printf("| pmeddata.dat (%lld values) | %.4f s | %.4f s | %.1f× | %s |\n",
               lines, printCost, writerCost, printCost / writerCost,
               same("pmeddata.dat") ? "yes" : "NO");
-  std::printf("| pmeddata.dat and pmedmtrx.dat | %.4f s | %.4f s | %.1f× | %s |\n",
-              printBoth, writerBoth, printBoth / writerBoth,
-              same("pmedmtrx.dat") && same("pmeddata.dat") ? "yes" : "NO");
+  std::printf(
+      "| pmeddata.dat and pmedmtrx.dat | %.4f s | %.4f s | %.1f× | %s |\n",
+      printBoth, writerBoth, printBoth / writerBoth,
+      same("pmedmtrx.dat") && same("pmeddata.dat") ? "yes" : "NO");
   std::printf(
       "\nBest of %d rounds; the writer's time for pmeddata.dat runs until "
       "that file is closed.\n",
@@ -362,8 +363,8 @@ bool loadEdgeList(const std::string& path) {
   std::vector<Edge> edges;
   for (int r = 0; ok && r < m; ++r) {
     Edge e{};
-    ok = std::fscanf(in, "%d %d %f", &e.a, &e.b, &e.length) == 3 &&
-         e.a >= 1 && e.a <= n && e.b >= 1 && e.b <= n;
+    ok = std::fscanf(in, "%d %d %f", &e.a, &e.b, &e.length) == 3 && e.a >= 1 &&
+         e.a <= n && e.b >= 1 && e.b <= n;
     edges.push_back({e.a - 1, e.b - 1, e.length});
   }
   std::fclose(in);
@@ -538,9 +539,10 @@ int main(int argc, char** argv) {
       "lowers nothing.\n");
 
   int filesAt = tiny ? 100 : 900;
-  std::printf("\nSolver input at n = %d, the tool's writer against one "
-              "fprintf(\"%%11.5f\\n\") per value:\n\n",
-              filesAt);
+  std::printf(
+      "\nSolver input at n = %d, the tool's writer against one "
+      "fprintf(\"%%11.5f\\n\") per value:\n\n",
+      filesAt);
   std::printf("| file | fprintf | writer | ratio | identical |\n");
   std::printf("|---|---|---|---|---|\n");
   benchSolverFiles(filesAt);

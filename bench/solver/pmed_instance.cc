@@ -30,15 +30,15 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
-#include <queue>
-#include <utility>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <queue>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -318,8 +318,8 @@ void writeRoadInstance(int n, int k, int p, double share, unsigned seed) {
     std::vector<int> size(n, 0);
     for (int v = 0; v < n; ++v)
       ++size[findRoot(parent, v)];
-    int largest = static_cast<int>(
-        std::max_element(size.begin(), size.end()) - size.begin());
+    int largest = static_cast<int>(std::max_element(size.begin(), size.end()) -
+                                   size.begin());
     if (size[largest] == n)
       break;
     std::vector<std::pair<int, int>> closest(n, {-1, -1});
@@ -418,8 +418,7 @@ void writeLpFromCostFile() {
       }
     }
     char* end = nullptr;
-    std::string token(buffer.data() + at,
-                      std::min<std::size_t>(have - at, 64));
+    std::string token(buffer.data() + at, std::min<std::size_t>(have - at, 64));
     value = std::strtod(token.c_str(), &end);
     if (end == token.c_str())
       fail("bad value in pmeddata.dat");
