@@ -3,7 +3,7 @@
 # runs the speed benchmark and the solver benchmarks, and writes one Markdown
 # document of tables to standard output and to bench/results/LATEST.md.
 #
-#   bash scripts/bench.sh            everything (about an hour on 2 cores)
+#   bash scripts/bench.sh            everything (an hour or more on 2 cores)
 #   bash scripts/bench.sh --quick    a short run: no n = 3000 completion, the
 #                                    p-median set and the covering set only,
 #                                    without the whole mclp runs
@@ -31,11 +31,10 @@ started=$(date +%s)
 {
   echo "# Benchmark results"
   echo
-  if [ $quick -eq 1 ]; then
-    echo "Command: \`bash scripts/bench.sh --quick $*\`."
-  else
-    echo "Command: \`bash scripts/bench.sh $*\`."
-  fi
+  command="bash scripts/bench.sh"
+  [ $quick -eq 1 ] && command+=" --quick"
+  [ $# -gt 0 ] && command+=" $*"
+  echo "Command: \`$command\`."
   python3 bench/solver/run_bench.py about
   if [ $quick -eq 1 ]; then
     build/mclp_speed_bench --quick
