@@ -1,16 +1,19 @@
 // Speed of the tool's heavy stages, measured in one run on this machine:
 //
-//   - the run of the tool on OR-Library pmed40, as a whole by the built
-//     program, with its peak memory, and stage by stage in this process;
+//   - the run of the tool on OR-Library pmed40 (bench/data), as a whole by
+//     the built program, with its peak memory, and stage by stage in this
+//     process;
 //   - completion of random edge lists (n = 300, 900, 3000) by the plain loop
 //     and by the fast completion, results compared bit for bit;
 //   - "pmeddata.dat" and "pmedmtrx.dat" at n = 900 by the tool's writer and
 //     by one formatted-print call per value, bytes compared.
 //
-//   mclp_speed_bench [--quick]
+//   mclp_speed_bench [--quick | --tiny]
 //
-// --quick leaves out n = 3000 and the whole-program run. Everything written
-// goes to temporary folders that are removed at the end.
+// --quick leaves out n = 3000 and the whole-program run; --tiny runs one
+// small case of each (pmed1, n = 60, n = 100), for the tests. The figures are
+// Markdown tables. Everything written goes to temporary folders that are
+// removed at the end.
 
 #include <sys/inotify.h>
 #include <sys/resource.h>
@@ -199,13 +202,13 @@ void benchCompletion(int n, bool fractional, bool plainInFull) {
     referenceCpu = 2.0 * onePassCpu;
   }
   std::printf(
-      "  %5d  %-10s  %8.3f%s  %8.4f  %8.4f  %6.1f  %6.1f  %6.1f  %-9s  "
-      "%.3f%s\n",
-      n, lengths, reference, plainInFull ? " " : "*", fast, single,
+      "| %d | %s | %.3f s%s | %.4f s | %.4f s | %.1f× | %.1f× | %.1f× | %s | "
+      "%.3f s%s |\n",
+      n, lengths, reference, plainInFull ? "" : "*", fast, single,
       reference / fast, reference / single, referenceCpu / singleCpu,
       plainInFull ? (identical ? "yes" : "NO")
-                  : (identical && fixedPoint ? "fixed pt" : "NO"),
-      onePass, fixedPoint ? "" : " (plain pass lowered entries!)");
+                  : (identical && fixedPoint ? "fixed point" : "NO"),
+      onePass, fixedPoint ? "" : " (the plain pass lowered entries!)");
 }
 
 // --- solver files --------------------------------------------------------
@@ -313,19 +316,40 @@ void benchSolverFiles(int n) {
     return !a.empty() && a == fileBytes(reference.path + "/" + name);
   };
   long long lines = static_cast<long long>(n) * (n - 1);
-  std::printf("  pmeddata.dat (%lld values)   %9.4f  %9.4f  %7.1f  %s\n", lines,
-              printCost, writerCost, printCost / writerCost,
+  std::printf("| pmeddata.dat (%lld values) | %.4f s | %.4f s | %.1f× | %s |\n",
+              lines, printCost, writerCost, printCost / writerCost,
               same("pmeddata.dat") ? "yes" : "NO");
-  std::printf("  both files                    %9.4f  %9.4f  %7.1f  %s\n",
-              printBoth, writerBoth, printBoth / writerBoth,
-              same("pmedmtrx.dat") && same("pmeddata.dat") ? "yes" : "NO");
   std::printf(
-      "  (best of %d; the writer's pmeddata.dat time runs until the "
-      "file is closed)\n",
+      "| pmeddata.dat and pmedmtrx.dat | %.4f s | %.4f s | %.1f× | %s |\n",
+      printBoth, writerBoth, printBoth / writerBoth,
+      same("pmedmtrx.dat") && same("pmeddata.dat") ? "yes" : "NO");
+  std::printf(
+      "\nBest of %d rounds; the writer's time for pmeddata.dat runs until "
+      "that file is closed.\n",
       kRounds);
 }
 
-// --- the whole run on pmed40 ---------------------------------------------
+// --- the whole run on an OR-Library graph ---------------------------------
+
+// Writes an OR-Library graph ("n m p", then m records "a b d") in the tool's
+// edge-list layout: the header with S added, the records unchanged.
+bool writeToolEdgeList(const std::string& source, const char* serviceDistance,
+                       const std::string& target) {
+  std::ifstream in(source);
+  long long n = 0, m = 0, p = 0;
+  if (!(in >> n >> m >> p) || n < 1 || m < 0 || p < 0)
+    return false;
+  std::ofstream out(target);
+  out << n << ' ' << m << ' ' << p << ' ' << serviceDistance << '\n';
+  for (long long r = 0; r < m; ++r) {
+    long long a = 0, b = 0, d = 0;
+    if (!(in >> a >> b >> d))
+      return false;
+    out << a << ' ' << b << ' ' << d << '\n';
+  }
+  out.close();
+  return static_cast<bool>(out);
+}
 
 // Reads an edge-list file into the record without completing it, so that the
 // completion can be timed on its own.
@@ -335,11 +359,12 @@ bool loadEdgeList(const std::string& path) {
     return false;
   int n = 0, m = 0, p = 0;
   float s = 0;
-  bool ok = std::fscanf(in, "%d %d %d %f", &n, &m, &p, &s) == 4;
+  bool ok = std::fscanf(in, "%d %d %d %f", &n, &m, &p, &s) == 4 && n > 0;
   std::vector<Edge> edges;
   for (int r = 0; ok && r < m; ++r) {
     Edge e{};
-    ok = std::fscanf(in, "%d %d %f", &e.a, &e.b, &e.length) == 3;
+    ok = std::fscanf(in, "%d %d %f", &e.a, &e.b, &e.length) == 3 && e.a >= 1 &&
+         e.a <= n && e.b >= 1 && e.b <= n;
     edges.push_back({e.a - 1, e.b - 1, e.length});
   }
   std::fclose(in);
@@ -367,20 +392,19 @@ void quietly(const std::string& path, Step step) {
   std::fclose(sink);
 }
 
-void benchWholeRun(bool runProgram) {
+// The tool on OR-Library graph `name` with service distance
+// `serviceDistance`: the built program as a whole (with `runProgram`), then
+// stage by stage in this process.
+void benchWholeRun(const char* name, const char* serviceDistance,
+                   bool runProgram) {
   const std::string source =
-      std::string(MCLP_SHARED_DATA) + "/orlib-pmed/pmed40.txt";
-  // About 2 % of the pairs of pmed40 lie within 11 of each other; with 90
-  // centres the solver then has to search, and covers about 97 %.
-  const char* serviceDistance = "11";
+      std::string(MCLP_BENCH_DATA) + "/orlib-pmed/" + name + ".txt";
   TempDir work;
   ComeBack comeBack;
-  std::string input = work.path + "/pmed40.txt";
-  std::string convert = "python3 " + std::string(MCLP_SHARED_DATA) +
-                        "/convert.py pmed " + source + " --S " +
-                        serviceDistance + " -o " + input + " > /dev/null";
-  if (std::system(convert.c_str()) != 0) {
-    std::printf("  pmed40 could not be converted from %s\n", source.c_str());
+  std::string file = std::string(name) + ".txt";
+  std::string input = work.path + "/" + file;
+  if (!writeToolEdgeList(source, serviceDistance, input)) {
+    std::printf("%s could not be converted from %s\n", name, source.c_str());
     return;
   }
   // The program runs first, while this process is still small: a child's
@@ -389,6 +413,7 @@ void benchWholeRun(bool runProgram) {
   if (directory.empty())
     directory = ".";
   std::string console = work.path + "/console.txt";
+  std::string programFigures = " not run | – |";
   if (runProgram) {
     std::string program = directory + "/mclp";
     std::fflush(stdout);
@@ -399,7 +424,7 @@ void benchWholeRun(bool runProgram) {
       if (sink)
         dup2(fileno(sink), 1);
       if (chdir(work.path.c_str()) == 0)
-        execl(program.c_str(), "mclp", "-b", "pmed40.txt",
+        execl(program.c_str(), "mclp", "-b", file.c_str(),
               static_cast<char*>(nullptr));
       _exit(127);
     }
@@ -407,15 +432,16 @@ void benchWholeRun(bool runProgram) {
     rusage usage{};
     wait4(child, &status, 0, &usage);
     double whole = secondsSince(from);
-    std::printf(
-        "  mclp -b pmed40.txt as a program: %.3f s, exit status %d, "
-        "peak memory %.1f MiB\n",
-        whole, WIFEXITED(status) ? WEXITSTATUS(status) : -1,
-        static_cast<double>(usage.ru_maxrss) / 1024.0);
+    int code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    char figures[96];
+    std::snprintf(figures, sizeof figures, " %.3f s%s | %.1f MiB |", whole,
+                  code == 0 ? "" : " (failed)",
+                  static_cast<double>(usage.ru_maxrss) / 1024.0);
+    programFigures = figures;
   }
 
   if (!loadEdgeList(input)) {
-    std::printf("  %s could not be read\n", input.c_str());
+    std::printf("%s could not be read\n", input.c_str());
     return;
   }
   int n = record.vertices;
@@ -427,26 +453,30 @@ void benchWholeRun(bool runProgram) {
     for (int k = 0; k < n; ++k)
       if (j != k && record.cost[j][k] <= record.distServico)
         ++within;
-  std::printf("  pmed40: n %d, m %d, p %d, S %s (%.1f %% of pairs within S)\n",
-              n, record.arestas, record.facilidades, serviceDistance,
-              100.0 * static_cast<double>(within) / (double(n) * (n - 1)));
+  std::printf(
+      "| run | n | m | p | S | pairs within S | seconds | peak memory |\n");
+  std::printf("|---|---|---|---|---|---|---|---|\n");
+  std::printf("| mclp -b %s | %d | %d | %d | %s | %.1f %% |%s\n", name, n,
+              record.arestas, record.facilidades, serviceDistance,
+              100.0 * static_cast<double>(within) / (double(n) * (n - 1)),
+              programFigures.c_str());
+  releaseInstance();
+  record = InstanceRecord{};
 
   changeDirectory(work.path);
   bool haveSolver = std::filesystem::exists(directory + "/" + kSolverCommand);
-  releaseInstance();
-  record = InstanceRecord{};
+  std::printf("\nStages in this process:\n\n| stage | seconds |\n|---|---|\n");
   double stages = 0.0;
-  auto stage = [&](const char* name, auto step) {
+  auto stage = [&](const char* what, auto step) {
     Clock::time_point from = Clock::now();
     quietly(console, step);
     double seconds = secondsSince(from);
     stages += seconds;
-    std::printf("    %-34s %8.4f s\n", name, seconds);
+    std::printf("| %s | %.4f |\n", what, seconds);
   };
-  std::printf("  stages in this process:\n");
   stage("read and complete (readInstance)",
         [&]() { readInstance(input.c_str(), InputMode::B); });
-  std::printf("    %-34s %8.4f s\n", "  of which the completion", completion);
+  std::printf("| of which the completion (timed alone) | %.4f |\n", completion);
   stage("demand (loadDemand)", []() { loadDemand(InputMode::B); });
   stage("solver files (writeSolverFiles)", []() { writeSolverFiles(); });
   if (haveSolver) {
@@ -455,12 +485,10 @@ void benchWholeRun(bool runProgram) {
     stage("coverage (evaluateCoverage)", []() { evaluateCoverage(); });
     stage("report (printReport)", []() { printReport(); });
   } else {
-    std::printf(
-        "    solver program %s not built beside this benchmark; "
-        "later stages left out\n",
-        kSolverCommand);
+    std::printf("| solver program %s not built beside this benchmark | – |\n",
+                kSolverCommand);
   }
-  std::printf("    %-34s %8.4f s\n", "all stages", stages);
+  std::printf("| all stages | %.4f |\n", stages);
   releaseInstance();
   record = InstanceRecord{};
 }
@@ -469,39 +497,57 @@ void benchWholeRun(bool runProgram) {
 
 int main(int argc, char** argv) {
   bool quick = argc > 1 && std::strcmp(argv[1], "--quick") == 0;
-  std::printf("machine: %u hardware threads, %s, AVX2 %s\n\n",
+  bool tiny = argc > 1 && std::strcmp(argv[1], "--tiny") == 0;
+  if (argc > 2 || (argc == 2 && !quick && !tiny)) {
+    std::printf("usage: mclp_speed_bench [--quick | --tiny]\n");
+    return 1;
+  }
+  std::printf("### Speed\n\nMachine: %u hardware threads, %s, AVX2 %s.\n\n",
               std::thread::hardware_concurrency(), processorModel().c_str(),
               __builtin_cpu_supports("avx2") ? "yes" : "no");
 
-  std::printf("whole run\n");
-  benchWholeRun(!quick);
-  std::printf("\n");
+  std::printf("Whole run:\n\n");
+  // pmed40: about 2 % of the pairs lie within 11 of each other; with 90
+  // centres the solver then has to search, and covers about 97 %.
+  if (tiny)
+    benchWholeRun("pmed1", "30", true);
+  else
+    benchWholeRun("pmed40", "11", !quick);
 
   std::printf(
-      "completion (seconds; plain loop and fast completion both "
-      "compiled -O2)\n");
-  std::printf("  %5s  %-10s  %9s  %8s  %8s  %6s  %6s  %6s  %-9s  %s\n", "n",
-              "lengths", "plain", "fast", "fast 1t", "ratio", "1t", "1t cpu",
-              "identical", "one plain pass");
-  benchCompletion(300, false, true);
-  benchCompletion(900, false, true);
-  benchCompletion(900, true, true);
-  if (!quick)
-    benchCompletion(3000, false, false);
+      "\nShortest-path completion of random connected edge lists (about 10 "
+      "edges per vertex), plain loop and fast completion as the library "
+      "builds them:\n\n");
   std::printf(
-      "  (fast: default settings, %u threads here; fast 1t: one thread;"
-      " ratios of plain to\n   fast, fast 1t, and of their processor times;"
-      " * estimated as 2 x one measured\n   plain pass, the passes a "
-      "completion of whole lengths takes; fixed pt: one\n   plain pass "
-      "on the fast result lowers nothing)\n",
+      "| n | lengths | plain loop | fast (%u threads) | fast (1 thread) | "
+      "ratio | ratio, 1 thread | ratio of processor times, 1 thread | "
+      "identical | one plain pass |\n",
       std::thread::hardware_concurrency());
+  std::printf("|---|---|---|---|---|---|---|---|---|---|\n");
+  if (tiny) {
+    benchCompletion(60, false, true);
+  } else {
+    benchCompletion(300, false, true);
+    benchCompletion(900, false, true);
+    benchCompletion(900, true, true);
+    if (!quick)
+      benchCompletion(3000, false, false);
+  }
+  std::printf(
+      "\n\\* Estimated as 2 × one measured plain pass, the passes a completion "
+      "of whole lengths takes; fixed point: one plain pass on the fast result "
+      "lowers nothing.\n");
 
-  std::printf("\nsolver files at n = 900 (seconds)\n");
-  std::printf("  %-29s %9s  %9s  %7s  %s\n", "", "fprintf", "writer", "ratio",
-              "identical");
-  benchSolverFiles(900);
+  int filesAt = tiny ? 100 : 900;
+  std::printf(
+      "\nSolver input at n = %d, the tool's writer against one "
+      "fprintf(\"%%11.5f\\n\") per value:\n\n",
+      filesAt);
+  std::printf("| file | fprintf | writer | ratio | identical |\n");
+  std::printf("|---|---|---|---|---|\n");
+  benchSolverFiles(filesAt);
 
-  std::printf("\npeak memory of this benchmark process: %.1f MiB\n",
+  std::printf("\nPeak memory of this benchmark process: %.1f MiB.\n\n",
               peakMiB(RUSAGE_SELF));
   releaseInstance();
   return 0;

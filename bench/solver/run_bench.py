@@ -1,21 +1,35 @@
 #!/usr/bin/env python3
-"""Benchmarks of the solver program Corvadel.exe (never run by CTest).
+"""Benchmarks of the solver program Corvadel.exe and of whole mclp runs.
 
-  run_bench.py cover   covering problems from the shared sets and at random:
-                       the solver's coverage against the optimum of the
-                       covering MIP solved by the command-line cbc, with the
-                       solver's time to its final solution and to its proof,
-                       and cbc's time
-  run_bench.py median  OR-Library pmed1 … pmed40 as p-median problems: the
-                       objective against pmedopt.txt, gap and time
+  run_bench.py SET [SET ...]
 
-Needs the built program (build-solver/Corvadel.exe, or --solver PATH) and
-g++ for the instance writer; installs the cbc command if it is missing.
-Everything generated goes to a temporary folder.
+  median  OR-Library pmed1 ... pmed40 as p-median problems: the objective
+          against pmedopt.txt, gap and time
+  cover   covering problems from OR-Library graphs, TSPLIB sets and random
+          points: the solver's coverage against the covering MIP solved by
+          the cbc command, the solver's time to its final answer, to its
+          proof and in all, and cbc's time
+  hard    the hard band (p times the share of vertices within S near 1) on
+          OR-Library graphs, and random 1,500-vertex instances, as cover
+  large   whole mclp runs: a road-like edge list of 5,000 vertices (-b),
+          random matrices of 5,000 and 10,000 vertices (-a); the run's time,
+          the solver's, the peak memory of both programs, the gap of
+          coverage, and cbc on the same covering model
+  tiny    one small case of each kind, for the tests (seconds)
+  all     median cover hard large
+
+Every table is Markdown. The solver and mclp are taken from build/ (where the
+README builds them), with the instance generator pmed_instance beside them;
+the instances from bench/data/. Everything generated goes to a temporary
+folder that is removed at the end. cbc is the command of Debian's coinor-cbc
+package; where it is not installed, or with --no-cbc, its columns stay empty.
 """
 
 import argparse
+import datetime
+import json
 import os
+import platform
 import re
 import shutil
 import subprocess
@@ -25,10 +39,10 @@ import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(os.path.dirname(HERE))
-DATA = os.path.join(os.path.dirname(ROOT), "shared", "data")
+DATA = os.path.join(ROOT, "bench", "data")
 
-# source, p, share of vertices within S, demand seed. Shares of 1 % to 10 %;
-# the hard band is where p times the share is about 1.
+# Covering cases: source, p, share of vertices within S, demand seed.
+# Shares of 1 % to 10 %.
 COVER_CASES = [
     ("orlib-pmed/pmed6.txt", 10, 0.05, 1),
     ("orlib-pmed/pmed11.txt", 15, 0.06, 1),
@@ -53,122 +67,434 @@ COVER_CASES = [
     ("random:1500", 50, 0.015, 4),
 ]
 
+# The hard band, where p times the share is near 1 and the Lagrangean bound
+# is weakest, on OR-Library graphs; pmed39 with p 10 and 2 % within S is the
+# one that HiGHS and GLPK need over 100 s for. Then random 1,500-vertex
+# instances, in and out of the band.
+HARD_CASES = [
+    ("orlib-pmed/pmed26.txt", 40, 0.025, 1),
+    ("orlib-pmed/pmed31.txt", 70, 0.015, 1),
+    ("orlib-pmed/pmed36.txt", 40, 0.025, 1),
+    ("orlib-pmed/pmed37.txt", 50, 0.02, 1),
+    ("orlib-pmed/pmed39.txt", 10, 0.02, 1),
+    ("orlib-pmed/pmed40.txt", 50, 0.02, 1),
+    ("random:1500", 30, 0.03, 5),
+    ("random:1500", 30, 0.03, 6),
+    ("random:1500", 60, 0.015, 7),
+]
 
-def build_writer(folder):
-    exe = os.path.join(folder, "pmed_instance")
-    subprocess.run(["g++", "-O2", "-std=c++20", "-o", exe,
-                    os.path.join(HERE, "pmed_instance.cc")], check=True)
-    return exe
+# Whole mclp runs: mode, generated network, p, share within S, seed.
+# roads:N is an edge list of N random points each joined to its 4 nearest
+# (-b, random demands drawn by mclp); points:N a matrix of N random points
+# with demands 1 ... 100 in "demanda.txt" (-a).
+LARGE_CASES = [
+    ("-b", "roads:5000", 100, 0.01, 1),
+    ("-a", "points:5000", 100, 0.01, 2),
+    ("-a", "points:10000", 100, 0.01, 3),
+]
+
+TINY = {
+    "median": ["pmed1"],
+    "cover": [("random:60", 4, 0.1, 1)],
+    "large": [("-a", "points:80", 4, 0.05, 1)],
+}
+
+ROAD_NEIGHBOURS = 4
+
+# The solver's -v suffix: " [leitura R achado F prova P rodadas N KIND]".
+SUFFIX = re.compile(r"\[leitura (\S+) achado (\S+) prova (\S+) rodadas (\d+) (\S+)\]")
 
 
-def ensure_cbc():
-    if shutil.which("cbc"):
-        return
-    subprocess.run(["apt-get", "install", "-y", "coinor-cbc"], check=True,
-                   stdout=subprocess.DEVNULL)
+def fail(why):
+    sys.exit("run_bench.py: " + why)
 
 
-def run_solver(solver, folder, extra):
+def about():
+    """Where the figures come from: machine, date, commit."""
+    model = "unknown processor"
+    try:
+        with open("/proc/cpuinfo") as f:
+            for line in f:
+                if line.startswith("model name"):
+                    model = line.split(":", 1)[1].strip()
+                    break
+    except OSError:
+        pass
+    commit = "unknown"
+    try:
+        commit = subprocess.run(["git", "-C", ROOT, "rev-parse", "--short", "HEAD"],
+                                capture_output=True, text=True, check=True).stdout.strip()
+        dirty = subprocess.run(["git", "-C", ROOT, "status", "--porcelain",
+                                "--untracked-files=no"],
+                               capture_output=True, text=True).stdout.strip()
+        if dirty:
+            commit += " (with uncommitted changes)"
+    except (OSError, subprocess.CalledProcessError):
+        pass
+    date = datetime.datetime.now(datetime.timezone.utc).strftime("%Y-%m-%d %H:%M UTC")
+    print("Machine: %d cores, %s, %s. Date: %s. Commit: %s." %
+          (os.cpu_count() or 0, model, platform.system(), date, commit))
+    print()
+
+
+def seconds(value):
+    return "%.2f" % value if value is not None and value >= 0 else "–"
+
+
+class Solver:
+    """The solver program, and the arguments that cap it."""
+
+    def __init__(self, path, generator, cap, heavy_cap):
+        self.path = path
+        self.generator = generator
+        self.cap = cap
+        self.heavy_cap = heavy_cap
+        self.whole_run_cap = self._has_whole_run_cap()
+
+    def _has_whole_run_cap(self):
+        # A program without the whole-run cap -L refuses the option before it
+        # reads anything; one with it complains about the missing data file.
+        folder = tempfile.mkdtemp(prefix="mclp_probe_")
+        try:
+            out = subprocess.run([self.path, "-L", "1", "-q"], cwd=folder,
+                                 capture_output=True, text=True).stdout
+        finally:
+            shutil.rmtree(folder)
+        return "Opcao invalida" not in out and "Opcao -L" not in out
+
+    def arguments(self, heavy):
+        cap = self.heavy_cap if heavy and self.heavy_cap is not None else self.cap
+        if cap is None:
+            return ["-v"]
+        if self.whole_run_cap:
+            return ["-v", "-L", str(cap)]
+        # Without a whole-run cap: each of the search and the exact phase.
+        return ["-v", "-T", str(cap), "-t", str(cap)]
+
+    def generate(self, folder, *words):
+        out = subprocess.run([self.generator] + [str(w) for w in words], cwd=folder,
+                             capture_output=True, text=True)
+        if out.returncode != 0:
+            fail("pmed_instance %s failed: %s" % (" ".join(map(str, words)),
+                                                 out.stdout + out.stderr))
+        return out.stdout.split()
+
+
+def read_answer(folder):
+    """Objective, bound and seconds from the first line of "solucao.txt"."""
+    with open(os.path.join(folder, "solucao.txt")) as f:
+        objective, bound, used = f.readline().split()[:3]
+    return float(objective), float(bound), float(used)
+
+
+def parse_suffix(text):
+    m = SUFFIX.search(text)
+    if not m:
+        return None
+    proof = float(m.group(3))
+    return {"read": float(m.group(1)), "found": float(m.group(2)),
+            "proof": proof if proof >= 0 else None}
+
+
+def run_solver(solver, folder, heavy=False):
     start = time.monotonic()
-    out = subprocess.run([solver, "-v"] + extra, cwd=folder,
+    out = subprocess.run([solver.path] + solver.arguments(heavy), cwd=folder,
                          capture_output=True, text=True).stdout
     wall = time.monotonic() - start
-    m = re.search(r"objetivo (\S+) limite (\S+) gap (\S+)% tempo (\S+) s "
-                  r"\[leitura (\S+) achado (\S+) prova (\S+) rodadas (\d+)", out)
-    if not m:
-        sys.exit("solver output not understood: " + out)
-    return {"objective": float(m.group(1)), "bound": float(m.group(2)),
-            "found": float(m.group(6)), "proof": float(m.group(7)),
-            "wall": wall}
+    suffix = parse_suffix(out)
+    if suffix is None:
+        fail("solver output not understood: " + out)
+    objective, bound, _ = read_answer(folder)
+    suffix.update({"objective": objective, "bound": bound, "wall": wall})
+    return suffix
 
 
-def cover(args, solver, folder):
-    ensure_cbc()
-    writer = build_writer(folder)
-    print("%-22s %5s %4s %6s %9s %9s %8s %8s %8s %6s" %
-          ("instance", "n", "p", "S", "coverage", "cbc", "found s", "proof s",
-           "cbc s", "equal"))
-    equal = ahead = 0
-    for source, p, share, seed in COVER_CASES:
+def run_cbc(args, folder, cap):
+    """cbc on "cover.lp": (objective, proven optimal, seconds), or None."""
+    if args.no_cbc or not shutil.which("cbc"):
+        return None
+    start = time.monotonic()
+    out = subprocess.run(["cbc", "cover.lp", "-timeMode", "elapsed", "-sec", str(cap),
+                          "-solve", "-quit"],
+                         cwd=folder, capture_output=True, text=True).stdout
+    used = time.monotonic() - start
+    m = re.search(r"Objective value:\s+(\S+)", out)
+    value = abs(float(m.group(1))) if m else float("nan")
+    return value, "Optimal solution found" in out, used
+
+
+def cbc_cells(cbc, ours):
+    """The cbc columns: its coverage (* where stopped by its cap) and time,
+    and how ours compares."""
+    if cbc is None:
+        return "–", "–", "–"
+    value, optimal, used = cbc
+    if value != value:
+        return "none", "%.1f" % used, "–"
+    mark = "" if optimal else "*"
+    if abs(value - ours) < 0.5:
+        verdict = "equal"
+    elif ours > value:
+        verdict = "ours better"
+    else:
+        verdict = "cbc better by %.3f %%" % (100 * (value - ours) / value)
+    return "%.0f%s" % (value, mark), "%.1f" % used, verdict
+
+
+def case_name(source, share):
+    name = os.path.basename(source).replace(".txt", "").replace(".tsp", "")
+    return "%s, share %g" % (name, share)
+
+
+def cover(args, solver, folder, cases, heavy=False, title="Covering problems"):
+    print("### %s" % title)
+    print()
+    print("| instance | n | p | S | coverage | cbc | found s | proved s | total s "
+          "| cbc s | ours against cbc |")
+    print("|---|---|---|---|---|---|---|---|---|---|---|")
+    for source, p, share, seed in cases:
         path = source if source.startswith("random:") else os.path.join(DATA, source)
-        info = subprocess.run([writer, "cover", path, str(p), str(share), str(seed)],
-                              cwd=folder, capture_output=True, text=True, check=True)
-        n, _, s, total = info.stdout.split()
-        result = run_solver(solver, folder, ["-t", str(args.seconds)])
+        n, _, s, total = solver.generate(folder, "cover", path, p, share, seed)
+        result = run_solver(solver, folder, heavy)
         covered = float(total) - result["objective"]
-        start = time.monotonic()
-        out = subprocess.run(["cbc", "cover.lp", "-sec", str(args.cbc_seconds),
-                              "-solve", "-quit"], cwd=folder,
-                             capture_output=True, text=True).stdout
-        cbc_time = time.monotonic() - start
-        m = re.search(r"Objective value:\s+(\S+)", out)
-        optimal = "Optimal solution found" in out
-        cbc_value = float(m.group(1)) if m else float("nan")
-        same = abs(cbc_value - covered) < 0.5
-        # Where cbc stopped at its cap with less, the solver's answer is the
-        # better one and cbc's is no optimum to compare with.
-        better = not optimal and covered > cbc_value + 0.5
-        equal += same
-        ahead += better
-        name = os.path.basename(source).replace(".txt", "").replace(".tsp", "")
-        print("%-22s %5s %4d %6s %9.0f %8.0f%s %8.2f %8s %8.2f %6s" %
-              (name + "/" + str(share), n, p, s, covered, cbc_value,
-               "" if optimal else "*", result["found"],
-               "%.2f" % result["proof"] if result["proof"] >= 0 else "-",
-               cbc_time, "yes" if same else "better" if better else "NO"),
-              flush=True)
-    print("coverage equal to cbc's on %d of %d, better than a capped cbc on %d "
-          "(* marks cbc stopped by its time cap)" % (equal, len(COVER_CASES), ahead))
+        cbc = run_cbc(args, folder, args.heavy_cbc_seconds if heavy else args.cbc_seconds)
+        value, used, verdict = cbc_cells(cbc, covered)
+        print("| %s | %s | %d | %s | %.0f | %s | %s | %s | %.2f | %s | %s |" %
+              (case_name(source, share), n, p, s, covered, value,
+               seconds(result["found"]), seconds(result["proof"]), result["wall"],
+               used, verdict), flush=True)
+    print()
+    print("Coverage: demand within S of a centre. found, proved: the solver's seconds to its "
+          "final answer and to its proof (– none); total: its whole run. * cbc stopped by its "
+          "cap (%g s%s) with that coverage, not proven." %
+          (args.heavy_cbc_seconds if heavy else args.cbc_seconds,
+           "" if shutil.which("cbc") and not args.no_cbc else "; cbc not run"))
+    print()
 
 
-def median(args, solver, folder):
-    writer = build_writer(folder)
+def median(args, solver, folder, names):
     optimum = {}
     with open(os.path.join(DATA, "orlib-pmed", "pmedopt.txt")) as f:
         for line in f:
             parts = line.split()
             if len(parts) == 2 and parts[0].startswith("pmed"):
                 optimum[parts[0]] = float(parts[1])
-    print("%-8s %4s %4s %9s %9s %9s %7s %7s %7s" %
-          ("instance", "n", "p", "optimum", "found", "bound", "gap %", "bound %", "time s"))
-    hits, worst, total = 0, 0.0, 0.0
-    for k in range(1, 41):
-        name = "pmed%d" % k
-        info = subprocess.run([writer, "median",
-                               os.path.join(DATA, "orlib-pmed", name + ".txt")],
-                              cwd=folder, capture_output=True, text=True, check=True)
-        n, p = info.stdout.split()
-        result = run_solver(solver, folder, [])
+    print("### p-median problems (OR-Library)")
+    print()
+    print("| instance | n | p | optimum | found | bound | above optimum % | gap to bound % "
+          "| total s |")
+    print("|---|---|---|---|---|---|---|---|---|")
+    hits, worst, spent = 0, 0.0, 0.0
+    for name in names:
+        n, p = solver.generate(folder, "median",
+                               os.path.join(DATA, "orlib-pmed", name + ".txt"))
+        result = run_solver(solver, folder)
         best = optimum[name]
         gap = 100 * (result["objective"] - best) / best
         bound_gap = 100 * (result["objective"] - result["bound"]) / result["objective"]
         hits += result["objective"] <= best + 0.5
         worst = max(worst, gap)
-        total += result["wall"]
-        print("%-8s %4s %4s %9.0f %9.0f %9.0f %7.2f %7.2f %7.2f" %
-              (name, n, p, best, result["objective"], result["bound"], gap,
-               bound_gap, result["wall"]), flush=True)
-    print("optimum on %d of 40, worst gap %.2f %%, total %.1f s" % (hits, worst, total))
+        spent += result["wall"]
+        print("| %s | %s | %s | %.0f | %.0f | %.0f | %.2f | %.2f | %.2f |" %
+              (name, n, p, best, result["objective"], result["bound"], gap, bound_gap,
+               result["wall"]), flush=True)
+    print()
+    print("The known optimum on %d of %d, worst %.2f %% above it, %.1f s in all." %
+          (hits, len(names), worst, spent))
+    print()
+
+
+# Stands in for the solver program on mclp's search path: runs the real one
+# with -v and the benchmark's cap, and notes its wall time, its peak memory,
+# and the peak memory of the mclp process waiting for it.
+WRAPPER = r'''#!%(python)s
+import json, os, subprocess, sys, time
+
+def mclp_peak_kib():
+    pid = os.getppid()
+    while pid > 1:
+        try:
+            with open("/proc/%%d/comm" %% pid) as f:
+                name = f.read().strip()
+            with open("/proc/%%d/status" %% pid) as f:
+                status = f.read()
+        except OSError:
+            return None
+        if name == "mclp":
+            for line in status.splitlines():
+                if line.startswith("VmHWM:"):
+                    return int(line.split()[1])
+            return None
+        pid = int(status.split("PPid:")[1].split()[0])
+    return None
+
+start = time.monotonic()
+child = subprocess.Popen([%(solver)r] + %(arguments)r + sys.argv[1:])
+_, status, usage = os.wait4(child.pid, 0)
+wall = time.monotonic() - start
+with open(%(notes)r, "w") as f:
+    json.dump({"wall": wall, "solver_kib": usage.ru_maxrss,
+               "mclp_kib": mclp_peak_kib()}, f)
+sys.exit(os.waitstatus_to_exitcode(status))
+'''
+
+
+def mclp_run(args, solver, mclp, folder, mode, heavy):
+    """Runs mclp MODE instance.txt in folder with the wrapper in front of
+    the solver; returns the figures of the run."""
+    bin_dir = os.path.join(folder, "bin")
+    os.makedirs(bin_dir, exist_ok=True)
+    notes = os.path.join(folder, "solver-notes.json")
+    wrapper = os.path.join(bin_dir, "Corvadel.exe")
+    with open(wrapper, "w") as f:
+        f.write(WRAPPER % {"python": sys.executable, "solver": solver.path,
+                           "arguments": solver.arguments(heavy), "notes": notes})
+    os.chmod(wrapper, 0o755)
+    # A copy of mclp beside the wrapper, so that the wrapper is found both
+    # on the search path and in mclp's own folder.
+    program = os.path.join(bin_dir, "mclp")
+    shutil.copy(mclp, program)
+    env = dict(os.environ, PATH=bin_dir + os.pathsep + os.environ.get("PATH", ""))
+    console = os.path.join(folder, "console.txt")
+    start = time.monotonic()
+    with open(console, "w") as out:
+        child = subprocess.Popen([program, mode, "instance.txt"], cwd=folder,
+                                 stdout=out, stderr=subprocess.STDOUT, env=env)
+        _, status, usage = os.wait4(child.pid, 0)
+    wall = time.monotonic() - start
+    with open(console) as f:
+        text = f.read()
+    if os.waitstatus_to_exitcode(status) != 0 or not os.path.exists(notes):
+        fail("mclp %s failed or did not run the wrapper: %s" % (mode, text[-2000:]))
+    with open(notes) as f:
+        figures = json.load(f)
+    suffix = parse_suffix(text)
+    total = re.search(r"Populacao Total\s*:\s*(\d+)", text)
+    served = re.search(r"Populacao Atend\.\s*:\s*(\d+)", text)
+    if suffix is None or not total or not served:
+        fail("mclp output not understood: " + text[-2000:])
+    objective, bound, _ = read_answer(folder)
+    figures.update(suffix)
+    figures.update({"run": wall, "run_kib": usage.ru_maxrss,
+                    "total": int(total.group(1)), "served": int(served.group(1)),
+                    "objective": objective, "bound": bound})
+    return figures
+
+
+def large(args, solver, mclp, folder, cases):
+    print("### Whole mclp runs")
+    print()
+    print("| instance | n | p | S | run s | solver s | found s | proved s | gap of coverage % "
+          "| peak MiB mclp + solver | coverage | cbc | cbc s | ours against cbc |")
+    print("|---|---|---|---|---|---|---|---|---|---|---|---|---|---|")
+    for mode, network, p, share, seed in cases:
+        kind, size = network.split(":")
+        work = tempfile.mkdtemp(prefix="case_", dir=folder)
+        try:
+            if kind == "roads":
+                n, _, _, s = solver.generate(work, "roads", size, ROAD_NEIGHBOURS, p, share,
+                                             seed)
+            else:
+                n, _, s, _ = solver.generate(work, "matrix", size, p, share, seed)
+            heavy = int(n) >= 1000
+            run = mclp_run(args, solver, mclp, work, mode, heavy)
+            covered = run["total"] - run["objective"]
+            upper = run["total"] - run["bound"]
+            gap = 100 * (upper - covered) / upper if upper > 0 else 0.0
+            cbc = None
+            if not args.no_cbc and shutil.which("cbc"):
+                _, _, weight = solver.generate(work, "lp")
+                # Vertices every choice covers are left out of the model.
+                cbc = run_cbc(args, work, args.heavy_cbc_seconds if heavy else args.cbc_seconds)
+                if cbc is not None:
+                    cbc = (cbc[0] + run["total"] - int(weight), cbc[1], cbc[2])
+            value, used, verdict = cbc_cells(cbc, covered)
+            mclp_mib = run["mclp_kib"] / 1024 if run["mclp_kib"] else float("nan")
+            print("| mclp %s %s, share %g | %s | %d | %s | %.1f | %.2f | %s | %s | %.2f "
+                  "| %.0f + %.0f | %.0f | %s | %s | %s |" %
+                  (mode, network, share, n, p, s, run["run"], run["wall"],
+                   seconds(run["found"]), seconds(run["proof"]), gap, mclp_mib,
+                   run["solver_kib"] / 1024, covered, value, used, verdict), flush=True)
+        finally:
+            shutil.rmtree(work, ignore_errors=True)
+    print()
+    print("run: the whole mclp run (read, completion, solver files, solver, report); solver: "
+          "the solver program's part; found, proved: its seconds to its final answer and to "
+          "its proof (– none). Gap of coverage: between the coverage and the proven upper "
+          "bound on it. Peak memory: the largest resident size of each program (mclp holds "
+          "its matrix while the solver runs, so their sum bounds both together). * cbc stopped "
+          "by its cap (%g s for n ≥ 1000) with that coverage." % args.heavy_cbc_seconds)
+    print()
 
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__,
                                      formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("set", choices=["cover", "median"])
-    parser.add_argument("--solver", default=os.path.join(ROOT, "build-solver", "Corvadel.exe"))
-    parser.add_argument("--seconds", type=float, default=30,
-                        help="cap of the solver's exact phase")
-    parser.add_argument("--cbc-seconds", type=float, default=300,
-                        help="time cap of the command-line cbc")
+    parser.add_argument("sets", nargs="*", metavar="SET",
+                        choices=["median", "cover", "hard", "large", "tiny", "all", "about"],
+                        help="median, cover, hard, large, tiny, all; about prints only "
+                             "the machine, date and commit")
+    parser.add_argument("--solver", default=os.path.join(ROOT, "build", "Corvadel.exe"),
+                        help="the solver program (default build/Corvadel.exe); mclp and "
+                             "pmed_instance are taken from its folder")
+    parser.add_argument("--only", action="append", default=[], metavar="TEXT",
+                        help="run only the cases whose source holds TEXT (repeatable)")
+    parser.add_argument("--cap", type=float, default=None, metavar="SECONDS",
+                        help="cap of the solver's whole run (-L where the program has it; "
+                             "otherwise -T and -t, each)")
+    parser.add_argument("--heavy-cap", type=float, default=None, metavar="SECONDS",
+                        help="the same cap, for the hard set and the whole mclp runs of "
+                             "1,000 vertices or more only")
+    parser.add_argument("--cbc-seconds", type=float, default=120,
+                        help="time cap of cbc (default 120)")
+    parser.add_argument("--heavy-cbc-seconds", type=float, default=120,
+                        help="time cap of cbc on the hard and the large cases (default 120)")
+    parser.add_argument("--no-cbc", action="store_true", help="leave cbc out")
+    parser.add_argument("--no-about", action="store_true",
+                        help="leave out the line on the machine, date and commit")
     args = parser.parse_args()
-    solver = os.path.abspath(args.solver)
-    if not os.access(solver, os.X_OK):
-        sys.exit("no solver program at " + solver)
-    folder = tempfile.mkdtemp(prefix="pmedian_bench_")
+    sets = args.sets or ["all"]
+    if "all" in sets:
+        sets = ["median", "cover", "hard", "large"]
+
+    solver_path = os.path.abspath(args.solver)
+    bin_dir = os.path.dirname(solver_path)
+    generator = os.path.join(bin_dir, "pmed_instance")
+    mclp = os.path.join(bin_dir, "mclp")
+    for path in (solver_path, generator, mclp):
+        if not os.access(path, os.X_OK):
+            fail("no program at %s (build first: cmake -S . -B build "
+                 "-DCMAKE_BUILD_TYPE=Release && cmake --build build -j2)" % path)
+    if not args.no_about:
+        about()
+    if sets == ["about"]:
+        return
+    solver = Solver(solver_path, generator, args.cap, args.heavy_cap)
+
+    def chosen(cases, key=lambda case: case[0]):
+        if not args.only:
+            return cases
+        return [c for c in cases if any(t in str(key(c)) for t in args.only)]
+
+    folder = tempfile.mkdtemp(prefix="mclp_bench_")
     try:
-        (cover if args.set == "cover" else median)(args, solver, folder)
+        for name in sets:
+            if name == "median":
+                median(args, solver, folder,
+                       chosen(["pmed%d" % k for k in range(1, 41)], key=lambda c: c))
+            elif name == "cover":
+                cover(args, solver, folder, chosen(COVER_CASES))
+            elif name == "hard":
+                cover(args, solver, folder, chosen(HARD_CASES), heavy=True,
+                      title="Hard band and random 1,500-vertex instances")
+            elif name == "large":
+                large(args, solver, mclp, folder, chosen(LARGE_CASES, key=lambda c: c[1]))
+            elif name == "tiny":
+                median(args, solver, folder, TINY["median"])
+                cover(args, solver, folder, TINY["cover"])
+                large(args, solver, mclp, folder, TINY["large"])
     finally:
-        shutil.rmtree(folder)
+        shutil.rmtree(folder, ignore_errors=True)
 
 
 if __name__ == "__main__":

@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Reruns every benchmark figure of the README: builds in Release into build/,
+# runs the speed benchmark and the solver benchmarks, and writes one Markdown
+# document of tables to standard output and to bench/results/LATEST.md.
+#
+#   bash scripts/bench.sh            everything (an hour or more on 2 cores)
+#   bash scripts/bench.sh --quick    a short run: no n = 3000 completion, the
+#                                    p-median set and the covering set only,
+#                                    without the whole mclp runs
+#
+# Options after --quick, or after --, go to run_bench.py (for example
+# --no-cbc, --cap SECONDS, --heavy-cap SECONDS, --heavy-cbc-seconds SECONDS).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+
+quick=0
+if [ "${1:-}" = "--quick" ]; then
+  quick=1
+  shift
+fi
+[ "${1:-}" = "--" ] && shift
+
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build -j2 >/dev/null
+
+mkdir -p bench/results
+partial=$(mktemp "$root/bench/results/.LATEST.XXXXXX")
+trap 'rm -f "$partial"' EXIT
+started=$(date +%s)
+{
+  echo "# Benchmark results"
+  echo
+  command="bash scripts/bench.sh"
+  [ $quick -eq 1 ] && command+=" --quick"
+  [ $# -gt 0 ] && command+=" $*"
+  echo "Command: \`$command\`."
+  python3 bench/solver/run_bench.py about
+  if [ $quick -eq 1 ]; then
+    build/mclp_speed_bench --quick
+    python3 bench/solver/run_bench.py median cover --no-about "$@"
+  else
+    build/mclp_speed_bench
+    python3 bench/solver/run_bench.py median cover hard large --no-about "$@"
+  fi
+  echo "All of it took $(( $(date +%s) - started )) s."
+} | tee "$partial"
+mv "$partial" bench/results/LATEST.md
+trap - EXIT
