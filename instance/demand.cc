@@ -6,8 +6,8 @@
 
 #include "common/fatal.h"
 #include "common/files.h"
-#include "common/warning.h"
 #include "common/run_options.h"
+#include "common/warning.h"
 #include "instance/random_source.h"
 
 DemandSource demandSource;

@@ -14,8 +14,8 @@
 #include "instance/instance_reader.h"
 #include "instance/instance_record.h"
 #include "report/coverage.h"
-#include "test_util.h"
 #include "solver/solution_reader.h"
+#include "test_util.h"
 
 // The worked example in the record: n = 4, p = 2, S = 10, demands 25 21 30
 // 40; centres 2 and 0 serve vertices 0 … 2 and leave 3 uncovered.
