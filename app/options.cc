@@ -1,7 +1,6 @@
 #include "app/options.h"
 
 #include <charconv>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -9,6 +8,7 @@
 #include <string_view>
 
 #include "common/run_options.h"
+#include "common/token_reader.h"
 #include "solver/solver_run.h"
 
 namespace {
@@ -57,16 +57,6 @@ bool parseSeed(std::string_view text, uint32_t& seed) {
          stop == text.data() + text.size();
 }
 
-// A finite, non-negative real, read as the solver program reads it.
-bool isSeconds(std::string_view text) {
-  double value = 0;
-  auto [stop, error] =
-      std::from_chars(text.data(), text.data() + text.size(), value);
-  return !text.empty() && error == std::errc() &&
-         stop == text.data() + text.size() && std::isfinite(value) &&
-         value >= 0;
-}
-
 }  // namespace
 
 void readCommandLine(int argc, char** argv) {
@@ -91,7 +81,9 @@ void readCommandLine(int argc, char** argv) {
     } else if (option == "--demand") {
       runOptions.demandFile = value;
     } else if (option == "--time-limit") {
-      if (!isSeconds(value))
+      // Checked as the solver program checks it, which it is passed on to.
+      double seconds;
+      if (!parseSeconds(value, seconds))
         usage();
       runOptions.timeLimit = value;
       solverArguments = {"-L", value};

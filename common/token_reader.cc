@@ -208,3 +208,10 @@ float DataReader::readAnyFloat(double& exact) {
     exact = std::nan("");
   return value;
 }
+
+bool parseSeconds(std::string_view token, double& value) {
+  const char* end = token.data() + token.size();
+  auto [stop, error] = std::from_chars(token.data(), end, value);
+  return !token.empty() && error == std::errc() && stop == end &&
+         std::isfinite(value) && value >= 0;
+}

@@ -44,6 +44,9 @@ bool parseInt(std::string_view token, int& value);
 // Any real that single precision can hold, "inf" and "nan" included; a value
 // beyond the single-precision range does not convert.
 bool parseFloat(std::string_view token, float& value);
+// A duration in seconds on a command line: a finite real >= 0 written as the
+// whole token, without a sign. Both programs take their time caps this way.
+bool parseSeconds(std::string_view token, double& value);
 
 // Reads the tokens of one named data file and ends the process with a message
 // naming the file when a value is missing or does not convert. The label is

@@ -1,11 +1,11 @@
 #include "pmedian/solver_options.h"
 
 #include <charconv>
-#include <cmath>
 #include <cstring>
 #include <string_view>
 
 #include "common/fatal.h"
+#include "common/token_reader.h"
 
 namespace {
 
@@ -17,12 +17,8 @@ const char* valueOf(int argc, char** argv, int k) {
 }
 
 double secondsValue(const char* option, const char* text) {
-  std::string_view token(text);
   double value = 0;
-  auto [stop, error] =
-      std::from_chars(token.data(), token.data() + token.size(), value);
-  if (error != std::errc() || stop != token.data() + token.size() ||
-      !std::isfinite(value) || value < 0)
+  if (!parseSeconds(text, value))
     fatalExit("\n>>> Valor invalido para a opcao %s: %s", option, text);
   return value;
 }

@@ -122,3 +122,14 @@ TEST(TokenReaderTest, DataReaderNamesTheFileAndLine) {
   EXPECT_EQ(zero, 0.0f);
   EXPECT_FALSE(std::signbit(zero));
 }
+
+// The time caps of both programs: a finite, unsigned real, the whole token.
+TEST(TokenReaderTest, SecondsAreFiniteUnsignedWholeTokens) {
+  double value = -1;
+  EXPECT_TRUE(parseSeconds("2.5", value));
+  EXPECT_EQ(value, 2.5);
+  EXPECT_TRUE(parseSeconds("0", value));
+  EXPECT_EQ(value, 0.0);
+  for (const char* bad : {"", "-1", "+5", "inf", "nan", "1e400", "5s", " 5"})
+    EXPECT_FALSE(parseSeconds(bad, value)) << bad;
+}
