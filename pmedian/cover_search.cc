@@ -281,9 +281,11 @@ void improveCover(const CoverModel& model, CoverState& state,
 namespace {
 
 // Tabu search: walks across plateaus of equal coverage, restarted from the
-// shaken best solution whenever it stalls; ends like searchCover.
+// shaken best solution whenever it stalls; ends like searchCover. Only a
+// solution above `record`, the best the whole search knows, counts as found.
 void tabuWalk(const CoverModel& model, CoverState& state, RandomStream& random,
-              double target, std::int64_t staleRounds, SearchEffort& effort) {
+              double target, std::int64_t staleRounds, SearchEffort& effort,
+              double record = -1) {
   int n = model.n;
   int p = model.p;
   if (p >= n || state.centres.empty())
@@ -324,7 +326,8 @@ void tabuWalk(const CoverModel& model, CoverState& state, RandomStream& random,
       stale = 0;
       stall = 0;
       k = 1;
-      markBest(effort, bestCovered);
+      if (bestCovered > record + tolerance)
+        markBest(effort, bestCovered);
       continue;
     }
     if (swap.in >= 0 && ++stall < stallLimit)
@@ -359,4 +362,142 @@ void searchCover(const CoverModel& model, CoverState& state, std::uint64_t seed,
   tabuWalk(model, state, random, target, staleRounds, effort);
   giveBackBudget(effort, whole);
   shakeAndImprove(model, state, random, target, staleRounds, effort);
+}
+
+namespace {
+
+// The pool of recombination: its size, the restarts without improvement of
+// the tabu walk that polishes each new solution, and the candidates among
+// which a randomised greedy start picks each centre.
+constexpr int kPoolSize = 10;
+constexpr int kPolishRestarts = 10;
+constexpr int kGreedyChoices = 4;
+
+// Opens p centres one at a time, each drawn among the kGreedyChoices
+// candidates of largest gain, so that starts differ yet stay good.
+void randomGreedyCover(const CoverModel& model, CoverState& state,
+                       RandomStream& random, SearchEffort& effort) {
+  startCoverState(model, state);
+  int choices = std::min(kGreedyChoices, model.n - model.p + 1);
+  std::vector<int> top;
+  for (int step = 0; step < model.p; ++step) {
+    top.clear();
+    for (int i = 0; i < model.n; ++i) {
+      if (state.position[i] >= 0)
+        continue;
+      // Kept sorted by gain, largest first, lowest index among equals.
+      auto after = [&](int a, int b) {
+        return state.gain[a] > state.gain[b] ||
+               (state.gain[a] == state.gain[b] && a < b);
+      };
+      if (static_cast<int>(top.size()) == choices && !after(i, top.back()))
+        continue;
+      if (static_cast<int>(top.size()) == choices)
+        top.pop_back();
+      top.insert(std::upper_bound(top.begin(), top.end(), i, after), i);
+    }
+    effort.work += model.n;
+    openCover(model, state, top[nextBelow(random, static_cast<int>(top.size()))]);
+  }
+}
+
+// Opens every centre of `other` in `state` too, then closes the open centre
+// of least loss (lowest index among equals) until p remain: of the union of
+// two good solutions, it keeps what covers most alone.
+void mergeCover(const CoverModel& model, CoverState& state,
+                const std::vector<int>& other, SearchEffort& effort) {
+  for (int c : other)
+    if (state.position[c] < 0)
+      openCover(model, state, c);
+  while (static_cast<int>(state.centres.size()) > model.p) {
+    int out = -1;
+    for (int r : state.centres)
+      if (out < 0 || state.loss[r] < state.loss[out] ||
+          (state.loss[r] == state.loss[out] && r < out))
+        out = r;
+    effort.work += static_cast<std::int64_t>(state.centres.size());
+    closeCover(model, state, out);
+  }
+}
+
+struct PoolEntry {
+  std::vector<int> centres;  // sorted, so that equal solutions compare equal
+  double covered = 0;
+};
+
+// Puts the solution of `state` into `pool` in place of its worst member
+// when it is better than that one and not already in it; true if it was.
+bool offerToPool(std::vector<PoolEntry>& pool, const CoverState& state,
+                 double tolerance) {
+  PoolEntry entry{state.centres, state.covered};
+  std::sort(entry.centres.begin(), entry.centres.end());
+  for (const PoolEntry& member : pool)
+    if (member.centres == entry.centres)
+      return false;
+  if (static_cast<int>(pool.size()) < kPoolSize) {
+    pool.push_back(std::move(entry));
+    return true;
+  }
+  auto worst = std::min_element(
+      pool.begin(), pool.end(), [](const PoolEntry& a, const PoolEntry& b) {
+        return a.covered < b.covered;
+      });
+  if (entry.covered <= worst->covered + tolerance)
+    return false;
+  *worst = std::move(entry);
+  return true;
+}
+
+}  // namespace
+
+void recombineCover(const CoverModel& model, CoverState& state,
+                    std::uint64_t seed, double target,
+                    std::int64_t staleRounds, SearchEffort& effort) {
+  if (model.p >= model.n || state.centres.empty())
+    return;
+  double tolerance = coverTolerance(model);
+  RandomStream random = randomStream(seed);
+  std::vector<int> best = state.centres;
+  double bestCovered = state.covered;
+  auto polish = [&] {
+    improveCover(model, state, effort);
+    tabuWalk(model, state, random, target, kPolishRestarts, effort,
+             bestCovered);
+    if (state.covered > bestCovered + tolerance) {
+      bestCovered = state.covered;
+      best = state.centres;
+      markBest(effort, bestCovered);
+      return true;
+    }
+    return false;
+  };
+  // The pool starts with the best solution and others from varied starts.
+  std::vector<PoolEntry> pool;
+  offerToPool(pool, state, tolerance);
+  for (int k = 1; k < kPoolSize && effortLeft(effort) &&
+                  bestCovered < target - tolerance;
+       ++k) {
+    randomGreedyCover(model, state, random, effort);
+    polish();
+    offerToPool(pool, state, tolerance);
+  }
+  // Then children of two members drawn at random, each polished and kept
+  // when better than the pool's worst.
+  std::int64_t stale = 0;
+  while (pool.size() >= 2 && effortLeft(effort) && stale < staleRounds &&
+         bestCovered < target - tolerance) {
+    ++effort.rounds;
+    ++stale;
+    int size = static_cast<int>(pool.size());
+    int a = nextBelow(random, size);
+    int b = nextBelow(random, size - 1);
+    if (b >= a)
+      ++b;
+    restoreCover(model, state, pool[a].centres);
+    mergeCover(model, state, pool[b].centres, effort);
+    if (polish())
+      stale = 0;
+    offerToPool(pool, state, tolerance);
+  }
+  restoreCover(model, state, best);
 }

@@ -77,5 +77,15 @@ void improveCover(const CoverModel& model, CoverState& state,
 void searchCover(const CoverModel& model, CoverState& state, std::uint64_t seed,
                  double target, std::int64_t staleRounds, SearchEffort& effort);
 
+// Recombination from `state`: a pool of good, distinct solutions (the given
+// one and others from randomised greedy starts, each polished by a short
+// tabu walk), then children of two members drawn at random: the union of
+// their centres cut back to p by closing the least useful, then polished,
+// and kept in place of the pool's worst when better. Ends like searchCover,
+// a round being a child; leaves the best solution in `state`.
+void recombineCover(const CoverModel& model, CoverState& state,
+                    std::uint64_t seed, double target,
+                    std::int64_t staleRounds, SearchEffort& effort);
+
 // The smallest improvement taken as one, against rounding of the sums.
 double coverTolerance(const CoverModel& model);

@@ -25,6 +25,8 @@ constexpr int kCoverBoundSteps = 600;
 // problems).
 constexpr int kShortRestarts = 5;
 constexpr int kCoverStaleRestarts = 2000;
+// Children without a better solution that end the recombination after it.
+constexpr int kRecombineStale = 500;
 // The linear relaxation gets at most this long; on models where it takes
 // longer, branch and cut would not get past its root within the cap.
 constexpr double kRelaxationSeconds = 10;
@@ -180,8 +182,9 @@ class ProofBeside {
   std::thread thread_;
 };
 
-// A short search; while a gap remains after it, the full search on one
-// core and branch and cut from the short search's answer on the other. A
+// A short search; while a gap remains after it, the full search and then
+// recombination on one core, and branch and cut from the short search's
+// answer on the other. A
 // proof stops the search; its answer is then the same whatever the clock
 // allowed the search, as is the search's when no proof comes.
 CoverAnswer solveCoveringProblem(const CoverModel& model,
@@ -219,8 +222,12 @@ CoverAnswer solveCoveringProblem(const CoverModel& model,
     notePhase(proof ? "busca e prova" : "busca");
     if (proof)
       effort.halt = &proof->proven();
+    std::int64_t whole = lendSearchBudget(effort);
     searchCover(model, state, seed + 1, answer.upper, kCoverStaleRestarts,
                 effort);
+    giveBackBudget(effort, whole);
+    recombineCover(model, state, seed + 2, answer.upper, kRecombineStale,
+                   effort);
     effort.halt = nullptr;
   }
   answer.centres = state.centres;

@@ -41,10 +41,23 @@ void chargeRoundsFromHere(SearchEffort& effort) {
   effort.budget += effort.work;
 }
 
-std::int64_t lendHalfBudget(SearchEffort& effort) {
+namespace {
+
+// Lends `parts` of every `of` parts of what is left; returns the whole.
+std::int64_t lendBudgetShare(SearchEffort& effort, int parts, int of) {
   std::int64_t whole = effort.budget;
-  effort.budget = effort.work + (whole - effort.work) / 2;
+  effort.budget = effort.work + (whole - effort.work) / of * parts;
   return whole;
+}
+
+}  // namespace
+
+std::int64_t lendHalfBudget(SearchEffort& effort) {
+  return lendBudgetShare(effort, 1, 2);
+}
+
+std::int64_t lendSearchBudget(SearchEffort& effort) {
+  return lendBudgetShare(effort, 2, 3);
 }
 
 void giveBackBudget(SearchEffort& effort, std::int64_t whole) {

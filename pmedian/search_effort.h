@@ -48,7 +48,11 @@ void chargeRoundsFromHere(SearchEffort& effort);
 // left; returns the whole budget, for giveBackBudget once it is done.
 std::int64_t lendHalfBudget(SearchEffort& effort);
 
-// Hands the second search what the first left of the whole budget.
+// Lends the covering search two thirds of what is left, the rest going to
+// the recombination after it; returns the whole budget, for giveBackBudget.
+std::int64_t lendSearchBudget(SearchEffort& effort);
+
+// Hands the next search what the one before left of the whole budget.
 void giveBackBudget(SearchEffort& effort, std::int64_t whole);
 
 // Rounds without improvement after which the p-median search gives up:

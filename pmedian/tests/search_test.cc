@@ -154,6 +154,31 @@ TEST(CoverSearchTest, NotCoveringWhenColumnHasTwoValues) {
   EXPECT_FALSE(buildCoverModel(problem, model));
 }
 
+// Recombination, from a greedy start, ends on p distinct centres whose
+// counted coverage is the recount and the enumerated optimum.
+TEST(CoverSearchTest, RecombinationEndsOnOptimumWithExactBookkeeping) {
+  for (std::uint64_t seed = 1; seed <= 12; ++seed) {
+    PmedProblem problem =
+        randomProblem(16, 2 + static_cast<int>(seed % 4), true, 0.2, seed);
+    CoverModel model;
+    ASSERT_TRUE(buildCoverModel(problem, model));
+    CoverState state;
+    SearchEffort effort;
+    effort.budget = 50000000;
+    greedyCover(model, state, effort);
+    recombineCover(model, state, seed, model.totalWeight, 30, effort);
+    std::vector<int> sorted = state.centres;
+    std::sort(sorted.begin(), sorted.end());
+    EXPECT_EQ(std::unique(sorted.begin(), sorted.end()), sorted.end());
+    EXPECT_EQ(static_cast<int>(state.centres.size()), model.p) << seed;
+    EXPECT_NEAR(state.covered,
+                model.totalWeight - uncoveredDemand(model, state.centres),
+                1e-9);
+    EXPECT_NEAR(state.covered, model.totalWeight - optimalCost(problem), 1e-9)
+        << seed;
+  }
+}
+
 TEST(MedianSearchTest, BestSwapIsExactAndMaximal) {
   for (std::uint64_t seed = 1; seed <= 20; ++seed) {
     PmedProblem problem =
