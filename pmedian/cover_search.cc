@@ -397,7 +397,8 @@ void randomGreedyCover(const CoverModel& model, CoverState& state,
       top.insert(std::upper_bound(top.begin(), top.end(), i, after), i);
     }
     effort.work += model.n;
-    openCover(model, state, top[nextBelow(random, static_cast<int>(top.size()))]);
+    openCover(model, state,
+              top[nextBelow(random, static_cast<int>(top.size()))]);
   }
 }
 
@@ -438,10 +439,10 @@ bool offerToPool(std::vector<PoolEntry>& pool, const CoverState& state,
     pool.push_back(std::move(entry));
     return true;
   }
-  auto worst = std::min_element(
-      pool.begin(), pool.end(), [](const PoolEntry& a, const PoolEntry& b) {
-        return a.covered < b.covered;
-      });
+  auto worst = std::min_element(pool.begin(), pool.end(),
+                                [](const PoolEntry& a, const PoolEntry& b) {
+                                  return a.covered < b.covered;
+                                });
   if (entry.covered <= worst->covered + tolerance)
     return false;
   *worst = std::move(entry);
@@ -451,8 +452,8 @@ bool offerToPool(std::vector<PoolEntry>& pool, const CoverState& state,
 }  // namespace
 
 void recombineCover(const CoverModel& model, CoverState& state,
-                    std::uint64_t seed, double target,
-                    std::int64_t staleRounds, SearchEffort& effort) {
+                    std::uint64_t seed, double target, std::int64_t staleRounds,
+                    SearchEffort& effort) {
   if (model.p >= model.n || state.centres.empty())
     return;
   double tolerance = coverTolerance(model);
@@ -474,8 +475,8 @@ void recombineCover(const CoverModel& model, CoverState& state,
   // The pool starts with the best solution and others from varied starts.
   std::vector<PoolEntry> pool;
   offerToPool(pool, state, tolerance);
-  for (int k = 1; k < kPoolSize && effortLeft(effort) &&
-                  bestCovered < target - tolerance;
+  for (int k = 1;
+       k < kPoolSize && effortLeft(effort) && bestCovered < target - tolerance;
        ++k) {
     randomGreedyCover(model, state, random, effort);
     polish();

@@ -84,8 +84,8 @@ void searchCover(const CoverModel& model, CoverState& state, std::uint64_t seed,
 // and kept in place of the pool's worst when better. Ends like searchCover,
 // a round being a child; leaves the best solution in `state`.
 void recombineCover(const CoverModel& model, CoverState& state,
-                    std::uint64_t seed, double target,
-                    std::int64_t staleRounds, SearchEffort& effort);
+                    std::uint64_t seed, double target, std::int64_t staleRounds,
+                    SearchEffort& effort);
 
 // The smallest improvement taken as one, against rounding of the sums.
 double coverTolerance(const CoverModel& model);
