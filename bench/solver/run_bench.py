@@ -85,8 +85,8 @@ HARD_CASES = [
 
 # Whole mclp runs: mode, generated network, p, share within S, seed.
 # roads:N is an edge list of N random points each joined to its 4 nearest
-# (-b, random demands drawn by mclp); points:N a matrix of N random points
-# with demands 1 ... 100 in "demanda.txt" (-a).
+# (-b, random demands drawn by mclp from the seed); points:N a matrix of N
+# random points with demands 1 ... 100 in "demanda.txt" (-a).
 LARGE_CASES = [
     ("-b", "roads:5000", 100, 0.01, 1),
     ("-a", "points:5000", 100, 0.01, 2),
@@ -339,9 +339,10 @@ sys.exit(os.waitstatus_to_exitcode(status))
 '''
 
 
-def mclp_run(args, solver, mclp, folder, mode, heavy):
-    """Runs mclp MODE instance.txt in folder with the wrapper in front of
-    the solver; returns the figures of the run."""
+def mclp_run(args, solver, mclp, folder, mode, heavy, seed):
+    """Runs mclp --seed SEED MODE instance.txt in folder with the wrapper in
+    front of the solver; returns the figures of the run. The seed fixes the
+    demands mclp draws (-b), so that reruns and cbc solve the same problem."""
     bin_dir = os.path.join(folder, "bin")
     os.makedirs(bin_dir, exist_ok=True)
     notes = os.path.join(folder, "solver-notes.json")
@@ -358,7 +359,8 @@ def mclp_run(args, solver, mclp, folder, mode, heavy):
     console = os.path.join(folder, "console.txt")
     start = time.monotonic()
     with open(console, "w") as out:
-        child = subprocess.Popen([program, mode, "instance.txt"], cwd=folder,
+        child = subprocess.Popen([program, "--seed", str(seed), mode, "instance.txt"],
+                                 cwd=folder,
                                  stdout=out, stderr=subprocess.STDOUT, env=env)
         _, status, usage = os.wait4(child.pid, 0)
     wall = time.monotonic() - start
@@ -397,7 +399,7 @@ def large(args, solver, mclp, folder, cases):
             else:
                 n, _, s, _ = solver.generate(work, "matrix", size, p, share, seed)
             heavy = int(n) >= 1000
-            run = mclp_run(args, solver, mclp, work, mode, heavy)
+            run = mclp_run(args, solver, mclp, work, mode, heavy, seed)
             covered = run["total"] - run["objective"]
             upper = run["total"] - run["bound"]
             gap = 100 * (upper - covered) / upper if upper > 0 else 0.0
