@@ -6,6 +6,7 @@
 #include <string>
 #include <utility>
 
+#include "CbcEventHandler.hpp"
 #include "CbcModel.hpp"
 #include "CbcSolver.hpp"
 #include "ClpSolve.hpp"
@@ -13,6 +14,20 @@
 #include "OsiClpSolverInterface.hpp"
 
 namespace {
+
+// Stops branch and cut at its next node once `flag` is raised.
+class StopWhenRaised : public CbcEventHandler {
+ public:
+  explicit StopWhenRaised(const std::atomic<bool>* flag) : flag_(flag) {}
+  CbcEventHandler* clone() const override { return new StopWhenRaised(*this); }
+  CbcAction event(CbcEvent event) override {
+    bool atNode = event == node || event == treeStatus;
+    return atNode && flag_->load(std::memory_order_relaxed) ? stop : noAction;
+  }
+
+ private:
+  const std::atomic<bool>* flag_;
+};
 
 // Column names carry the start solution to branch and cut.
 std::string columnName(char prefix, int k) {
@@ -145,7 +160,7 @@ double coverLpBound(const CoverModel& model, double seconds,
 
 ExactResult solveCoverExactly(const CoverModel& model,
                               const std::vector<int>& start, double covered,
-                              double bound, double seconds, int nodes,
+                              double bound, const ExactLimits& limits,
                               const std::vector<int>& fixed) {
   ExactResult result{start, covered, bound, false};
   int n = model.n;
@@ -159,7 +174,8 @@ ExactResult solveCoverExactly(const CoverModel& model,
   loadCoverModel(model, candidates, fixed, solver);
   // The first relaxation of a large model can outlast the cap by minutes;
   // the simplex stops at the cap too.
-  solver.getModelPtr()->setMaximumWallSeconds(std::max(seconds, 0.0));
+  double seconds = std::max(limits.seconds, 0.0);
+  solver.getModelPtr()->setMaximumWallSeconds(seconds);
 
   CbcModel cbc(solver);
   cbc.setLogLevel(0);
@@ -186,13 +202,19 @@ ExactResult solveCoverExactly(const CoverModel& model,
   }
   if (startFits)
     cbc.setMIPStart(mipStart);
+  if (limits.stop) {
+    StopWhenRaised handler(limits.stop);
+    cbc.passInEventHandler(&handler);
+  }
   CbcMain0(cbc);
   cbc.setLogLevel(0);
-  std::string limit = std::to_string(std::max(seconds, 0.0));
+  std::string limit = std::to_string(seconds);
   // With whole demands no coverage between two integers exists, which
   // prunes every node whose bound is less than one above the incumbent.
   std::string increment = model.integral ? "0.999" : "1e-6";
-  std::string nodeLimit = std::to_string(nodes > 0 ? nodes : 2147483647);
+  // Past 100, the threads search in a repeatable order.
+  std::string threads =
+      std::to_string(limits.threads > 1 ? 100 + limits.threads : 0);
   // The cap is wall-clock time, as the user reads it, not processor time.
   const char* argv[] = {"corvadel",
                         "-log",
@@ -201,8 +223,8 @@ ExactResult solveCoverExactly(const CoverModel& model,
                         "elapsed",
                         "-sec",
                         limit.c_str(),
-                        "-maxNodes",
-                        nodeLimit.c_str(),
+                        "-threads",
+                        threads.c_str(),
                         "-increment",
                         increment.c_str(),
                         "-solve",

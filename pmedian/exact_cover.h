@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <vector>
 
 #include "pmedian/cover_model.h"
@@ -21,16 +22,24 @@ struct ExactResult {
 double coverLpBound(const CoverModel& model, double seconds,
                     std::vector<double>& multipliers);
 
+// How long and how branch and cut may run: its wall-clock cap; a flag that,
+// once raised, stops it at its next node; and the threads it uses (several
+// search in a repeatable order).
+struct ExactLimits {
+  double seconds = 0;
+  const std::atomic<bool>* stop = nullptr;
+  int threads = 1;
+};
+
 // Solves max sum w_j y_j, y_j <= sum of x_i over the candidates covering j,
 // sum x_i <= p, x binary, y in [0, 1] (dominated candidates left out; the
 // answer is filled up to p centres) by branch and cut, starting from
-// `start` (coverage `covered`), for at most `seconds` and, when `nodes` is
-// positive, at most that many nodes (which makes a short run repeatable).
+// `start` (coverage `covered`), within `limits`.
 // `bound` is an upper bound already known; the result's is never above it.
 // Only solutions better than `start` are sought: `fixed` (empty, or one
 // entry a candidate as fixByReducedCosts gives) leaves out the candidates
 // such a solution cannot open and forces in those it must.
 ExactResult solveCoverExactly(const CoverModel& model,
                               const std::vector<int>& start, double covered,
-                              double bound, double seconds, int nodes = 0,
+                              double bound, const ExactLimits& limits,
                               const std::vector<int>& fixed = {});

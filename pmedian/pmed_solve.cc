@@ -119,17 +119,21 @@ std::vector<int> reduceForExactPhase(const CoverModel& model,
   return fixByReducedCosts(model, relaxation.mu, answer.covered, margin);
 }
 
-// Branch and cut from `answer` until proven, or the phase's or the run's cap.
+// Branch and cut from `answer` until proven, the phase's or the run's cap,
+// or `stop` (when given) is raised; on `threads` threads.
 void proveCovering(const CoverModel& model, CoverAnswer& answer,
                    Relaxation& relaxation, const SolveOptions& options,
-                   SearchEffort& effort) {
+                   SearchEffort& effort,
+                   const std::atomic<bool>* stop = nullptr, int threads = 1) {
   std::vector<int> fixed = reduceForExactPhase(
       model, answer, relaxation, secondsWithin(effort, options.exactSeconds));
   double seconds = secondsWithin(effort, options.exactSeconds);
-  if (!gapOpen(model, answer) || relaxation.mu.empty() || seconds <= 0)
+  if (!gapOpen(model, answer) || relaxation.mu.empty() || seconds <= 0 ||
+      (stop && stop->load()))
     return;
-  ExactResult exact = solveCoverExactly(model, answer.centres, answer.covered,
-                                        answer.upper, seconds, 0, fixed);
+  ExactResult exact =
+      solveCoverExactly(model, answer.centres, answer.covered, answer.upper,
+                        {seconds, stop, threads}, fixed);
   // The search beside may know a better solution: only the time is noted
   // here, and the bound shown.
   if (exact.covered > answer.covered + coverTolerance(model))
@@ -144,7 +148,8 @@ void proveCovering(const CoverModel& model, CoverAnswer& answer,
 // proveCovering, on a thread of its own beside the full search on the other
 // core: it starts from the short search's answer and has its own account of
 // effort, so that the search's path stays its own.
-// Raises `proven` when it closes the gap, which stops the search.
+// Raises `proven` when it closes the gap, which stops the search; stop()
+// ends it early, its bound still holding.
 class ProofBeside {
  public:
   ProofBeside(const CoverModel& model, const CoverAnswer& start,
@@ -156,7 +161,7 @@ class ProofBeside {
                           secondsWithin(effort_, std::min(options.exactSeconds,
                                                           kRelaxationSeconds)));
       if (!relaxation.mu.empty())
-        proveCovering(model, answer_, relaxation, options, effort_);
+        proveCovering(model, answer_, relaxation, options, effort_, &stop_);
       if (!gapOpen(model, answer_))
         proven_.store(true);
     });
@@ -166,6 +171,7 @@ class ProofBeside {
   ~ProofBeside() { finish(); }
 
   const std::atomic<bool>& proven() const { return proven_; }
+  void stop() { stop_.store(true); }
 
   // Waits for the proof to end; then its answer and its own effort.
   void finish() {
@@ -179,14 +185,18 @@ class ProofBeside {
   CoverAnswer answer_;
   SearchEffort effort_;
   std::atomic<bool> proven_{false};
+  std::atomic<bool> stop_{false};
   std::thread thread_;
 };
 
 // A short search; while a gap remains after it, the full search and then
 // recombination on one core, and branch and cut from the short search's
-// answer on the other. A
-// proof stops the search; its answer is then the same whatever the clock
-// allowed the search, as is the search's when no proof comes.
+// answer on the other. A proof stops the search; its answer is then the
+// same whatever the clock allowed the search. When the search ends first,
+// with a better answer than the one branch and cut started from, branch
+// and cut starts again from the search's answer on both cores: a better
+// start prunes far more of the tree than the root it costs again. The
+// search's answer, and so the second proof's, does not depend on the clock.
 CoverAnswer solveCoveringProblem(const CoverModel& model,
                                  const SolveOptions& options,
                                  SearchEffort& effort) {
@@ -208,6 +218,7 @@ CoverAnswer solveCoveringProblem(const CoverModel& model,
   CoverModel exactModel;
   Relaxation relaxation;
   std::unique_ptr<ProofBeside> proof;
+  double proofStart = answer.covered;
   if (gapOpen(model, answer) && options.exactSeconds > 0) {
     // The relaxation and branch and cut work on the merged model (vertices
     // that the same candidates cover count as one, with fewer rows); the
@@ -233,8 +244,13 @@ CoverAnswer solveCoveringProblem(const CoverModel& model,
   answer.centres = state.centres;
   answer.covered = model.totalWeight - uncoveredDemand(model, state.centres);
   answer.upper = std::max(answer.upper, answer.covered);
+  bool proveAgain = false;
   if (proof) {
-    if (!proof->proven())
+    proveAgain = !proof->proven() && !pastDeadline(effort) &&
+                 answer.covered > proofStart + tolerance;
+    if (proveAgain)
+      proof->stop();
+    else if (!proof->proven())
       notePhase("prova");
     proof->finish();
     const CoverAnswer& proved = proof->answer();
@@ -247,6 +263,11 @@ CoverAnswer solveCoveringProblem(const CoverModel& model,
     }
     answer.upper =
         std::max(answer.covered, std::min(answer.upper, proved.upper));
+  }
+  if (proveAgain && gapOpen(model, answer)) {
+    notePhase("prova");
+    // It starts from the answer and finds nothing worse.
+    proveCovering(exactModel, answer, relaxation, options, effort, nullptr, 2);
   }
   noteCoverAnswer(answer);
   return answer;

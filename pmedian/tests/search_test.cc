@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <functional>
 #include <vector>
@@ -311,13 +312,26 @@ TEST(ExactCoverTest, ProvesEnumeratedOptimumFromPoorStart) {
     for (int k = 0; k < problem.p; ++k)
       start.push_back(k);
     double covered = model.totalWeight - uncoveredDemand(model, start);
-    ExactResult exact =
-        solveCoverExactly(model, start, covered, model.totalWeight, 10);
-    EXPECT_TRUE(exact.proven) << seed;
-    EXPECT_NEAR(exact.covered, bestCovered, 1e-6) << seed;
-    EXPECT_NEAR(model.totalWeight - uncoveredDemand(model, exact.centres),
-                bestCovered, 1e-6);
-    EXPECT_GE(exact.bound, bestCovered - 1e-6);
+    // On one thread and on two (in their repeatable order) alike.
+    for (int threads : {1, 2}) {
+      ExactResult exact = solveCoverExactly(
+          model, start, covered, model.totalWeight, {10, nullptr, threads});
+      EXPECT_TRUE(exact.proven) << seed;
+      EXPECT_NEAR(exact.covered, bestCovered, 1e-6) << seed;
+      EXPECT_NEAR(model.totalWeight - uncoveredDemand(model, exact.centres),
+                  bestCovered, 1e-6);
+      EXPECT_GE(exact.bound, bestCovered - 1e-6);
+    }
+    // Stopped at once, it keeps a real solution no worse than the start and
+    // a bound that holds.
+    std::atomic<bool> stop{true};
+    ExactResult stopped = solveCoverExactly(model, start, covered,
+                                            model.totalWeight, {10, &stop});
+    EXPECT_EQ(static_cast<int>(stopped.centres.size()), problem.p);
+    EXPECT_NEAR(model.totalWeight - uncoveredDemand(model, stopped.centres),
+                stopped.covered, 1e-6);
+    EXPECT_GE(stopped.covered, covered - 1e-6);
+    EXPECT_GE(stopped.bound, bestCovered - 1e-6) << seed;
   }
 }
 
