@@ -40,6 +40,35 @@ int enteringCentre(const CoverModel& model, const CoverState& state,
   return in;
 }
 
+// Opens the p centres one at a time from an empty state, each among the
+// `choices` closed candidates of largest gain (lowest index among equals):
+// the first of them, or one drawn by `random` when given.
+void openByGain(const CoverModel& model, CoverState& state, int choices,
+                RandomStream* random, SearchEffort& effort) {
+  startCoverState(model, state);
+  choices = std::min(choices, model.n - model.p + 1);
+  auto after = [&](int a, int b) {
+    return state.gain[a] > state.gain[b] ||
+           (state.gain[a] == state.gain[b] && a < b);
+  };
+  std::vector<int> top;  // sorted by `after`
+  for (int step = 0; step < model.p; ++step) {
+    top.clear();
+    for (int i = 0; i < model.n; ++i) {
+      if (state.position[i] >= 0)
+        continue;
+      if (static_cast<int>(top.size()) == choices && !after(i, top.back()))
+        continue;
+      if (static_cast<int>(top.size()) == choices)
+        top.pop_back();
+      top.insert(std::upper_bound(top.begin(), top.end(), i, after), i);
+    }
+    effort.work += model.n;
+    int size = static_cast<int>(top.size());
+    openCover(model, state, random ? top[nextBelow(*random, size)] : top[0]);
+  }
+}
+
 // Shakes the solution by k swaps, each closing a random open centre and
 // opening a candidate that brings uncovered demand in.
 void shakeCover(const CoverModel& model, CoverState& state, int k,
@@ -179,18 +208,7 @@ void closeCover(const CoverModel& model, CoverState& state, int r) {
 
 void greedyCover(const CoverModel& model, CoverState& state,
                  SearchEffort& effort) {
-  startCoverState(model, state);
-  for (int step = 0; step < model.p; ++step) {
-    int pick = -1;
-    for (int i = 0; i < model.n; ++i) {
-      if (state.position[i] >= 0)
-        continue;
-      if (pick < 0 || state.gain[i] > state.gain[pick])
-        pick = i;
-    }
-    effort.work += model.n;
-    openCover(model, state, pick);
-  }
+  openByGain(model, state, 1, nullptr, effort);
 }
 
 CoverSwap bestCoverSwap(const CoverModel& model, const CoverState& state,
@@ -373,35 +391,6 @@ constexpr int kPoolSize = 10;
 constexpr int kPolishRestarts = 10;
 constexpr int kGreedyChoices = 4;
 
-// Opens p centres one at a time, each drawn among the kGreedyChoices
-// candidates of largest gain, so that starts differ yet stay good.
-void randomGreedyCover(const CoverModel& model, CoverState& state,
-                       RandomStream& random, SearchEffort& effort) {
-  startCoverState(model, state);
-  int choices = std::min(kGreedyChoices, model.n - model.p + 1);
-  std::vector<int> top;
-  for (int step = 0; step < model.p; ++step) {
-    top.clear();
-    for (int i = 0; i < model.n; ++i) {
-      if (state.position[i] >= 0)
-        continue;
-      // Kept sorted by gain, largest first, lowest index among equals.
-      auto after = [&](int a, int b) {
-        return state.gain[a] > state.gain[b] ||
-               (state.gain[a] == state.gain[b] && a < b);
-      };
-      if (static_cast<int>(top.size()) == choices && !after(i, top.back()))
-        continue;
-      if (static_cast<int>(top.size()) == choices)
-        top.pop_back();
-      top.insert(std::upper_bound(top.begin(), top.end(), i, after), i);
-    }
-    effort.work += model.n;
-    openCover(model, state,
-              top[nextBelow(random, static_cast<int>(top.size()))]);
-  }
-}
-
 // Opens every centre of `other` in `state` too, then closes the open centre
 // of least loss (lowest index among equals) until p remain: of the union of
 // two good solutions, it keeps what covers most alone.
@@ -478,7 +467,8 @@ void recombineCover(const CoverModel& model, CoverState& state,
   for (int k = 1;
        k < kPoolSize && effortLeft(effort) && bestCovered < target - tolerance;
        ++k) {
-    randomGreedyCover(model, state, random, effort);
+    // Starts that differ, yet stay good.
+    openByGain(model, state, kGreedyChoices, &random, effort);
     polish();
     offerToPool(pool, state, tolerance);
   }
