@@ -5,6 +5,7 @@
 #include <cstdarg>
 
 #include "common/fatal.h"
+#include "common/run_files.h"
 
 std::FILE* openForReading(const char* path) {
   std::FILE* file = std::fopen(path, "r");
@@ -16,6 +17,14 @@ std::FILE* openForReading(const char* path) {
     return nullptr;
   }
   return file;
+}
+
+bool readAll(std::FILE* file, std::string& text) {
+  char chunk[65536];
+  std::size_t got;
+  while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
+    text.append(chunk, got);
+  return std::ferror(file) == 0;
 }
 
 void closeReading(std::FILE* file) {
@@ -31,7 +40,7 @@ void refuseRunOutput(std::FILE* file, const std::string& label) {
     return;
   for (const char* output : kRunOutputs) {
     struct stat info;
-    if (stat(output, &info) == 0 && info.st_dev == input.st_dev &&
+    if (stat(runPath(output), &info) == 0 && info.st_dev == input.st_dev &&
         info.st_ino == input.st_ino)
       fatalExit(
           "\n>>> Arquivo de dados %s e o mesmo que %s, gravado pela "

@@ -8,18 +8,15 @@
 // is a folder (which the C library would open and then fail to read).
 std::FILE* openForReading(const char* path);
 
+// Appends the rest of an open file to `text`; false on a read error.
+bool readAll(std::FILE* file, std::string& text);
+
 // Closes a file opened for reading; nullptr is ignored.
 void closeReading(std::FILE* file);
 
-// The files every run writes into the working directory, the solver's
-// temporary twin of "solucao.txt" included.
-inline constexpr const char* kRunOutputs[] = {"pmeddata.dat", "pmedmtrx.dat",
-                                              "solucao.txt", "solucao.txt.tmp",
-                                              "solucaoR.txt"};
-
 // Ends the process when the open input file, named `label` in messages, is
-// (by device and inode, so also through a link) one of kRunOutputs: the run
-// would destroy its own input.
+// (by device and inode, so also through a link) one of the files the run
+// writes into its folder (kRunOutputs): the run would destroy its own input.
 void refuseRunOutput(std::FILE* file, const std::string& label);
 
 // The name of the file an OutFile is writing, until it is closed; nullptr

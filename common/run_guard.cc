@@ -3,12 +3,14 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 
 #include "common/fatal.h"
 #include "common/files.h"
+#include "common/run_files.h"
 #include "common/warning.h"
 
 namespace {
@@ -53,7 +55,16 @@ void lockWorkingDirectory() {
   // The directory itself, not a lock file in it, so that nothing is created
   // and nothing can be left behind. Not inherited by the solver: the lock
   // goes with this process.
-  int folder = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const std::string& named = runFolder();
+  // A folder named for the run's files is made when it is missing; its
+  // parent must exist.
+  if (!named.empty())
+    mkdir(named.c_str(), 0777);
+  int folder = open(named.empty() ? "." : named.c_str(),
+                    O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folder < 0 && !named.empty())
+    fatalExit("\n>>> Pasta de trabalho (%s) nao pode ser aberta",
+              named.c_str());
   if (folder >= 0 && flock(folder, LOCK_EX | LOCK_NB) == 0)
     return;  // held until the process ends
   if (folder >= 0 && errno == EWOULDBLOCK)

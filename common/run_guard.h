@@ -13,8 +13,8 @@ void guardRun();
 // was ignored when the process started, as under nohup, stays ignored.
 void catchInterrupts();
 
-// Holds an exclusive lock on the working directory itself for the rest of
-// the process; the kernel releases it when the process ends, however it
+// Holds an exclusive lock on the run's folder itself (the working directory,
+// or the --workdir folder, made when missing) for the rest of the process; the kernel releases it when the process ends, however it
 // ends. Another run holding it ends this one with a message, before it has
 // touched any file.
 void lockWorkingDirectory();

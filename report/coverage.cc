@@ -6,6 +6,7 @@
 #include "common/end_mark.h"
 #include "common/fatal.h"
 #include "common/files.h"
+#include "common/run_files.h"
 #include "instance/instance_record.h"
 
 namespace {
@@ -50,7 +51,7 @@ void evaluateCoverageFrom(DataReader& in) {
 }
 
 void evaluateCoverage() {
-  std::FILE* file = openForReading("solucaoR.txt");
+  std::FILE* file = openForReading(runPath(kReassignmentFile));
   if (!file)
     fatalExit("\n>>> Arquivo de dados solucaoR.txt nao pode ser aberto");
   DataReader in(file, "solucaoR.txt");

@@ -5,6 +5,7 @@
 #include "common/end_mark.h"
 #include "common/fatal.h"
 #include "common/files.h"
+#include "common/run_files.h"
 #include "instance/instance_record.h"
 
 SolverFigures solverFigures;
@@ -61,10 +62,10 @@ int nearestCentre(int j, float& distance) {
 }
 
 void reassignToCentres() {
-  std::FILE* file = openForReading("solucao.txt");
+  std::FILE* file = openForReading(runPath(kSolutionFile));
   if (!file)
     fatalExit("\n>>> Arquivo de dados solucao.txt nao pode ser aberto");
-  OutFile out("solucaoR.txt",
+  OutFile out(runPath(kReassignmentFile),
               "\n>>> Arquivo de dados solucaoR.txt nao pode ser aberto");
   DataReader in(file, "solucao.txt");
   int tag = readSolutionFrom(in);

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "common/files.h"
+#include "common/run_files.h"
 #include "instance/instance_record.h"
 #include "solver/fixed_format.h"
 
@@ -20,7 +21,7 @@ std::string valueLine(double value) {
 }
 
 void writeCostFile() {
-  OutFile out("pmeddata.dat",
+  OutFile out(runPath(kCostFile),
               "\n>>> Arquivo de dados pmeddata.dat nao pode ser criado");
   int n = record.vertices;
   float s = record.distServico;
@@ -51,7 +52,7 @@ void writeCostFile() {
 }
 
 void writeDistanceFile() {
-  OutFile out("pmedmtrx.dat",
+  OutFile out(runPath(kDistanceFile),
               "\n>>> Arquivo de dados pmedmtrx.dat nao pode ser criado");
   int n = record.vertices;
   out.print("%d %d %7.2f\n", n, record.facilidades,

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "common/fatal.h"
+#include "common/run_files.h"
 #include "common/run_guard.h"
 
 std::vector<std::string> solverArguments;
@@ -33,8 +34,8 @@ constexpr int kGraceSteps = 40;
 constexpr long kGraceStepNanoseconds = 10'000'000;
 
 void removeSolverOutput() {
-  unlink("solucao.txt.tmp");
-  unlink("solucao.txt");
+  unlink(runPath(kSolutionTemporary));
+  unlink(runPath(kSolutionFile));
 }
 
 // The interrupt cleanup while the solver runs; only async-signal-safe calls.
@@ -62,14 +63,18 @@ void stopSolver(int signal) {
 
 // In the child: ends with the parent, even when the parent is killed
 // outright, and starts the solver with `argv` (whose first entry is left for
-// the shell). Writes errno to `report` when exec fails.
-[[noreturn]] void execSolver(pid_t parent, char** argv, int report) {
+// the shell) in the run's folder `folder` (nullptr: the working directory).
+// Writes errno to `report` when the folder cannot be entered or exec fails.
+[[noreturn]] void execSolver(pid_t parent, char** argv, const char* folder,
+                             int report) {
   resetSignalsInChild();
   prctl(PR_SET_PDEATHSIG, SIGKILL);
   // The parent may have died before the line above took effect.
   if (getppid() != parent)
     _exit(127);
-  execv(solverProgram.c_str(), argv + 1);
+  // The program was found by an absolute path, which the change keeps.
+  if (folder == nullptr || chdir(folder) == 0)
+    execv(solverProgram.c_str(), argv + 1);
   // A script without a "#!" line runs under the shell, as the shell itself
   // and execvp would run it.
   if (errno == ENOEXEC) {
@@ -94,12 +99,13 @@ bool startSolver() {
     argv.push_back(argument.data());
   argv.push_back(nullptr);
   pid_t parent = getpid();
+  const char* folder = runFolder().empty() ? nullptr : runFolder().c_str();
   // No signal between the start and the record of the child, which the
   // interrupt cleanup needs in order to stop it.
   holdInterrupts(true);
   pid_t child = fork();
   if (child == 0)
-    execSolver(parent, argv.data(), report[1]);
+    execSolver(parent, argv.data(), folder, report[1]);
   if (child > 0)
     solverPid = child;
   holdInterrupts(false);
@@ -209,7 +215,7 @@ void runSolver() {
     locateSolver();
   // A solver that fails must not leave an earlier run's solution to be read
   // as this one's.
-  std::remove("solucao.txt");
+  std::remove(runPath(kSolutionFile));
   // The solver's console output comes before the report.
   std::fflush(stdout);
   setInterruptCleanup(stopSolver);

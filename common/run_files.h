@@ -1,0 +1,35 @@
+#pragma once
+
+// The files the tool and the solver program exchange, by their fixed names,
+// and the folder a run keeps them in: the working directory, or the folder
+// --workdir names, where the solver program then runs. Every other path
+// (the instance, the demands, the result files) keeps its meaning relative
+// to where the tool was started.
+
+#include <string>
+
+inline constexpr const char* kCostFile = "pmeddata.dat";
+inline constexpr const char* kDistanceFile = "pmedmtrx.dat";
+inline constexpr const char* kSolutionFile = "solucao.txt";
+inline constexpr const char* kSolutionTemporary = "solucao.txt.tmp";
+inline constexpr const char* kReassignmentFile = "solucaoR.txt";
+// Read from where the tool was started, not from the run's folder: it is an
+// input, like the instance.
+inline constexpr const char* kDemandFile = "demanda.txt";
+
+// The files every run writes into its folder, the solver's temporary twin of
+// "solucao.txt" included.
+inline constexpr const char* kRunOutputs[] = {
+    kCostFile, kDistanceFile, kSolutionFile, kSolutionTemporary,
+    kReassignmentFile};
+
+// Sets the run's folder; empty (the default) is the working directory.
+// Called once, before any run file is used.
+void setRunFolder(const std::string& folder);
+
+// The run's folder as given; empty for the working directory.
+const std::string& runFolder();
+
+// The path of one of kRunOutputs inside the run's folder. The texts are made
+// by setRunFolder, so the interrupt handler may use them.
+const char* runPath(const char* name);
