@@ -192,6 +192,13 @@ float DataReader::readFloat() {
   return value + 0.0f;
 }
 
+double DataReader::readDouble() {
+  double value = 0;
+  if (!parseDouble(nextToken(), value))
+    failInvalid();
+  return value + 0.0;
+}
+
 float DataReader::readAnyFloat() {
   double exact;
   return readAnyFloat(exact);
@@ -207,6 +214,13 @@ float DataReader::readAnyFloat(double& exact) {
   if (error != std::errc() || stop != end)
     exact = std::nan("");
   return value;
+}
+
+bool parseDouble(std::string_view token, double& value) {
+  const char* end = token.data() + token.size();
+  const char* begin = skipPlus(token.data(), end);
+  auto [stop, error] = std::from_chars(begin, end, value);
+  return error == std::errc() && stop == end && std::isfinite(value);
 }
 
 bool parseSeconds(std::string_view token, double& value) {

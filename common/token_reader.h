@@ -44,6 +44,8 @@ bool parseInt(std::string_view token, int& value);
 // Any real that single precision can hold, "inf" and "nan" included; a value
 // beyond the single-precision range does not convert.
 bool parseFloat(std::string_view token, float& value);
+// Any finite real in double precision, with the same whole-token rule.
+bool parseDouble(std::string_view token, double& value);
 // A duration in seconds on a command line: a finite real >= 0 written as the
 // whole token, without a sign. Both programs take their time caps this way.
 bool parseSeconds(std::string_view token, double& value);
@@ -60,6 +62,8 @@ class DataReader {
   int readInt();
   // A finite real; "-0" reads as 0.
   float readFloat();
+  // A finite real in double precision; "-0" reads as 0.
+  double readDouble();
   // Any real, "inf" and "nan" included.
   float readAnyFloat();
   // The same, and the token's value in double precision in `exact` (NaN

@@ -9,6 +9,7 @@
 #include "instance/instance_record.h"
 
 std::vector<Point> coordinates;
+bool coordinatesGeographic = false;
 
 namespace {
 
@@ -67,8 +68,8 @@ void readCoordinatesFrom(DataReader& in, int n, bool tsplib) {
       fatalExit(
           "\n>>> Arquivo de dados %s com vertice fora de ordem na linha %d",
           in.label().c_str(), in.line());
-    coordinates[i].x = in.readFloat();
-    coordinates[i].y = in.readFloat();
+    coordinates[i].x = in.readDouble();
+    coordinates[i].y = in.readDouble();
   }
   std::string_view token;
   if (in.tryReadToken(token) && !(tsplib && token == "EOF"))
@@ -77,8 +78,10 @@ void readCoordinatesFrom(DataReader& in, int n, bool tsplib) {
 }
 
 void loadCoordinates() {
+  // A table of points has given its own.
   if (runOptions.coordsFile.empty())
     return;
+  coordinatesGeographic = runOptions.geographic;
   const char* name = runOptions.coordsFile.c_str();
   std::string label = std::string("{") + name + "}";
   std::FILE* file = openForReading(name);
@@ -87,11 +90,7 @@ void loadCoordinates() {
   // A coordinates file is small beside the matrix: read it whole, to tell
   // the two layouts apart before parsing.
   std::string text;
-  char chunk[65536];
-  std::size_t got;
-  while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
-    text.append(chunk, got);
-  bool failed = std::ferror(file) != 0;
+  bool failed = !readAll(file, text);
   closeReading(file);
   if (failed)
     fatalExit("\n>>> Arquivo de dados %s nao pode ser aberto", label.c_str());

@@ -25,8 +25,13 @@ struct Point {
   double y = 0.0;
 };
 
-// One place per vertex, vertex order; empty without --coords.
+// One place per vertex, vertex order; empty without --coords or a table of
+// points.
 extern std::vector<Point> coordinates;
+
+// The places are longitude (x) and latitude (y) in degrees: from a table of
+// points with such columns, or --geographic.
+extern bool coordinatesGeographic;
 
 // Reads the file --coords names (nothing without it) for record.vertices
 // vertices; a missing file, a missing or bad value, more places than

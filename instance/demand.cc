@@ -6,8 +6,10 @@
 
 #include "common/fatal.h"
 #include "common/files.h"
+#include "common/run_files.h"
 #include "common/run_options.h"
 #include "common/warning.h"
+#include "instance/point_table.h"
 #include "instance/random_source.h"
 
 DemandSource demandSource;
@@ -80,13 +82,30 @@ void readDemandFile(const char* fileName) {
   closeReading(file);
 }
 
+void takeTableDemand(const std::vector<int32_t>& demand) {
+  allocatePop();
+  int64_t total = 0;
+  for (int i = 0; i < record.vertices; ++i) {
+    record.pop[i] = demand[static_cast<std::size_t>(i)];
+    total += record.pop[i];
+  }
+  setPopTotal(total);
+}
+
 void loadDemand(InputMode mode) {
   allocatePop();
+  // The first source that applies: a file named for it, "demanda.txt" as
+  // the mode says, the demand column of a table of points, the generator.
   if (!runOptions.demandFile.empty() || mode == InputMode::A) {
     demandSource.drawn = false;
     demandSource.fileName =
-        runOptions.demandFile.empty() ? "demanda.txt" : runOptions.demandFile;
+        runOptions.demandFile.empty() ? kDemandFile : runOptions.demandFile;
     readDemandFile(demandSource.fileName.c_str());
+  } else if (runOptions.points && !pointTable.demandColumn.empty()) {
+    demandSource.drawn = false;
+    demandSource.fileName = runOptions.instanceFile;
+    demandSource.column = pointTable.demandColumn;
+    takeTableDemand(pointTable.demand);
   } else {
     demandSource.drawn = true;
     demandSource.seed = runOptions.seedGiven

@@ -7,12 +7,14 @@
 //   25 21
 //   30 40
 //
-// anything after the n-th ignored. Otherwise they are drawn: uniform 20 … 30
+// anything after the n-th ignored. Otherwise a table of points gives them
+// from its demand column, when it has one. Otherwise they are drawn: uniform 20 … 30
 // when n < 150, otherwise normal (80, 15) truncated toward zero, seeded by
 // --seed or from the clock in whole seconds.
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "common/token_reader.h"
 #include "instance/instance_record.h"
@@ -21,7 +23,8 @@
 struct DemandSource {
   bool drawn = false;    // random; otherwise read from fileName
   uint32_t seed = 0;     // the seed the random demands were drawn from
-  std::string fileName;  // the demand file read
+  std::string fileName;  // the demand file read, or the table of points
+  std::string column;    // the table's demand column; empty for a file
 };
 
 extern DemandSource demandSource;
@@ -39,3 +42,6 @@ void readDemandFrom(DataReader& in);
 
 // Allocates pop and draws it after seeding the generator with `seed`.
 void drawDemand(uint32_t seed);
+
+// Allocates pop and takes it from a table's demand column (n values >= 0).
+void takeTableDemand(const std::vector<int32_t>& demand);

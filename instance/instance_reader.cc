@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -10,7 +11,9 @@
 
 #include "common/fatal.h"
 #include "common/files.h"
+#include "common/run_options.h"
 #include "common/warning.h"
+#include "instance/point_table.h"
 #include "instance/shortest_paths.h"
 
 std::vector<EdgeRecord> edgeRecords;
@@ -50,17 +53,7 @@ void readHeader(DataReader& in, InputMode mode) {
       record.distServico < 0.0f)
     fatalExit("\n>>> Arquivo de dados %s com valor negativo no cabecalho",
               in.label().c_str());
-  // The solver's input counts a pair at UNREACHABLE as covered when S reaches
-  // it, while the reassignment never assigns such a pair: the two would
-  // disagree on a network with unconnected vertices.
-  if (record.distServico >= UNREACHABLE)
-    fatalExit(
-        "\n>>> Arquivo de dados %s com distancia de servico a partir de "
-        "1000000",
-        in.label().c_str());
-  if (record.facilidades > record.vertices)
-    fatalExit("\n>>> Arquivo de dados %s com p maior que n",
-              in.label().c_str());
+  applyRunParameters(in.label());
 }
 
 int readVertex(DataReader& in, int n) {
@@ -114,6 +107,38 @@ void readEdges(DataReader& in) {
   warnUntouched(in, touched);
 }
 
+// The smallest distance between two distinct vertices; UNREACHABLE when
+// there are fewer than two.
+float smallestDistance() {
+  int n = record.vertices;
+  float smallest = UNREACHABLE;
+  for (int i = 0; i < n; ++i) {
+    const float* row = record.cost[i];
+    for (int j = 0; j < n; ++j)
+      if (j != i && row[j] < smallest)
+        smallest = row[j];
+  }
+  return smallest;
+}
+
+// Warns when no two distinct vertices lie within S of each other: every
+// centre would cover only itself, which usually means that S is in another
+// unit than the distances. The smallest distance shows which.
+void warnNothingWithinS(const std::string& label) {
+  if (record.vertices < 2)
+    return;
+  float smallest = smallestDistance();
+  if (smallest <= record.distServico)
+    return;
+  char s[32], d[32];
+  *std::to_chars(s, s + sizeof s - 1, record.distServico).ptr = '\0';
+  *std::to_chars(d, d + sizeof d - 1, smallest).ptr = '\0';
+  warn(
+      "Arquivo de dados %s sem par de vertices distintos a ate S = %s um do "
+      "outro; a menor distancia entre dois vertices e %s",
+      label.c_str(), s, d);
+}
+
 void readUpperTriangle(DataReader& in) {
   int n = record.vertices;
   float** cost = record.cost;
@@ -128,19 +153,73 @@ void readUpperTriangle(DataReader& in) {
 // Warns once when the file goes on after the last value its layout reads:
 // an edge list with more records than its header's m, or a matrix with more
 // values than its triangle; the rest is ignored.
+void warnTokensFrom(const DataReader& in, int line) {
+  warn(
+      "Arquivo de dados %s com valores alem dos que o cabecalho anuncia, a "
+      "partir da linha %d; ignorados",
+      in.label().c_str(), line);
+}
+
 void warnTokensLeft(DataReader& in) {
   if (in.moreTokens())
-    warn(
-        "Arquivo de dados %s com valores alem dos que o cabecalho anuncia, "
-        "a partir da linha %d; ignorados",
-        in.label().c_str(), in.line());
+    warnTokensFrom(in, in.line());
+}
+
+// After the upper triangle: a file that goes on for exactly n more values
+// holds the triangle with its diagonal, and one that goes on for n(n+1)/2
+// more holds the full n x n matrix. Read as the triangle either gives a
+// plainly wrong matrix, so both are refused; any other surplus is ignored
+// with a warning.
+void checkMatrixLayout(DataReader& in) {
+  int64_t n = record.vertices;
+  int64_t triangle = n * (n - 1) / 2;
+  int64_t full = n * (n + 1) / 2;
+  if (!in.moreTokens())
+    return;
+  int first = in.line();
+  int64_t extra = 1;
+  while (extra <= full && in.moreTokens())
+    ++extra;
+  if (n > 0 && (extra == n || extra == full))
+    fatalExit(
+        "\n>>> Arquivo de dados %s com %lld valores depois do cabecalho: %s; "
+        "o formato pede o triangulo superior sem a diagonal, n(n-1)/2 = %lld "
+        "valores",
+        in.label().c_str(), static_cast<long long>(triangle + extra),
+        extra == full ? "a matriz completa, n x n"
+                      : "o triangulo superior com a diagonal, n(n+1)/2",
+        static_cast<long long>(triangle));
+  warnTokensFrom(in, first);
 }
 
 }  // namespace
 
-namespace {
+void applyRunParameters(const std::string& label) {
+  if (runOptions.facilitiesGiven)
+    record.facilidades = runOptions.facilities;
+  if (runOptions.serviceGiven)
+    record.distServico = runOptions.serviceDistance;
+  // The solver's input counts a pair at UNREACHABLE as covered when S reaches
+  // it, while the reassignment never assigns such a pair: the two would
+  // disagree on a network with unconnected vertices.
+  if (record.distServico >= UNREACHABLE) {
+    if (runOptions.serviceGiven)
+      fatalExit(
+          "\n>>> Opcao --service-distance com distancia de servico a partir "
+          "de 1000000");
+    fatalExit(
+        "\n>>> Arquivo de dados %s com distancia de servico a partir de "
+        "1000000",
+        label.c_str());
+  }
+  if (record.facilidades > record.vertices) {
+    if (runOptions.facilitiesGiven)
+      fatalExit("\n>>> Opcao --facilities com p maior que n = %d",
+                record.vertices);
+    fatalExit("\n>>> Arquivo de dados %s com p maior que n", label.c_str());
+  }
+}
 
-// Allocates the rows of cost, zero-filled, once it is clear they fit.
 void allocateCostRows(int n) {
   uint64_t bytes =
       static_cast<uint64_t>(n) * static_cast<uint64_t>(n) * sizeof(float) +
@@ -156,8 +235,6 @@ void allocateCostRows(int n) {
       fatalExit("\n>>> Memoria insuficiente para cost[%d][%d]", i, n);
   }
 }
-
-}  // namespace
 
 void allocateCost(int n) {
   allocateCostRows(n);
@@ -183,11 +260,17 @@ void readInstanceFrom(DataReader& in, InputMode mode) {
     // first: that would touch all of it before a short file is found out.
     allocateCostRows(record.vertices);
     readUpperTriangle(in);
-    warnTokensLeft(in);
+    checkMatrixLayout(in);
   }
+  warnNothingWithinS(in.label());
 }
 
 void readInstance(const char* fileName, InputMode mode) {
+  if (runOptions.points) {
+    readPointTable(fileName);
+    warnNothingWithinS(std::string("(") + fileName + ")");
+    return;
+  }
   std::FILE* file = openForReading(fileName);
   if (!file)
     fatalExit("\n>>> Arquivo de dados (%s) nao pode ser aberto", fileName);

@@ -13,6 +13,7 @@
 // S and the upper triangle row by row, mirrored and not completed.
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "common/token_reader.h"
@@ -29,7 +30,8 @@ struct EdgeRecord {
 extern std::vector<EdgeRecord> edgeRecords;
 
 // Opens the named file and reads it into the record: vertices, facilidades,
-// distServico, cost and, for an edge list, arestas.
+// distServico, cost and, for an edge list, arestas; with --points, reads it
+// as a table of points. Warns when no two vertices lie within S.
 void readInstance(const char* fileName, InputMode mode);
 
 // The same from tokens already opened; used by readInstance, tests and fuzz
@@ -38,3 +40,12 @@ void readInstanceFrom(DataReader& in, InputMode mode);
 
 // Allocates cost for n vertices: zero diagonal, UNREACHABLE elsewhere.
 void allocateCost(int n);
+
+// Allocates cost for n vertices, zero-filled, once it is clear it fits in
+// memory; a matrix that does not fit ends the process.
+void allocateCostRows(int n);
+
+// Puts p and S from the command line (--facilities, --service-distance), where
+// given, in place of the instance's, then checks them: p at most n, S below
+// UNREACHABLE. `label` names the instance in messages.
+void applyRunParameters(const std::string& label);

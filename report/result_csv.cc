@@ -4,12 +4,32 @@
 #include <cstdio>
 
 #include "common/files.h"
+#include "common/run_options.h"
+#include "instance/coordinates.h"
 #include "instance/instance_record.h"
 #include "report/assignment.h"
 
+void appendShortest(std::string& out, float value) {
+  char text[64];
+  auto result = std::to_chars(text, text + sizeof text, value);
+  out.append(text, result.ptr);
+}
+
+void appendShortest(std::string& out, double value) {
+  char text[64];
+  auto result = std::to_chars(text, text + sizeof text, value);
+  out.append(text, result.ptr);
+}
+
 std::string resultCsv() {
   std::vector<VertexResult> vertices = assignVertices();
-  std::string text = "id,demand,centre,distance,covered,is_centre\n";
+  // Coordinates only for a table of points: the columns of a run with
+  // --coords stay as they have always been.
+  bool places = runOptions.points && !coordinates.empty();
+  std::string text = "id,demand,centre,distance,covered,is_centre";
+  if (places)
+    text += coordinatesGeographic ? ",longitude,latitude" : ",x,y";
+  text += '\n';
   char line[160];
   for (int j = 0; j < record.vertices; ++j) {
     const VertexResult& v = vertices[j];
@@ -19,14 +39,19 @@ std::string resultCsv() {
     if (v.centre >= 0) {
       length = std::snprintf(line, sizeof line, "%d,", v.centre + 1);
       text.append(line, static_cast<std::size_t>(length));
-      // The shortest text that reads back as the same distance.
-      auto result = std::to_chars(line, line + sizeof line, v.distance);
-      text.append(line, result.ptr);
+      appendShortest(text, v.distance);
     } else {
       text += ',';
     }
     text += v.covered ? ",1" : ",0";
-    text += v.isCentre ? ",1\n" : ",0\n";
+    text += v.isCentre ? ",1" : ",0";
+    if (places) {
+      text += ',';
+      appendShortest(text, coordinates[j].x);
+      text += ',';
+      appendShortest(text, coordinates[j].y);
+    }
+    text += '\n';
   }
   return text;
 }

@@ -7,6 +7,10 @@
 //   1,25,3,7,1,0
 //   2,21,,,0,0
 //   3,30,3,0,1,1
+//
+// When the instance is a table of points, each row ends with its place,
+// so that a GIS loads the table as it stands: "x,y" for planar points,
+// "longitude,latitude" for geographic ones.
 
 #include <string>
 
@@ -15,3 +19,7 @@ std::string resultCsv();
 
 // Writes resultCsv() to `path`, under a temporary name until complete.
 void writeResultCsv(const std::string& path);
+
+// Appends the shortest text that reads back as `value`.
+void appendShortest(std::string& out, float value);
+void appendShortest(std::string& out, double value);

@@ -2,6 +2,7 @@
 
 #include "common/run_options.h"
 #include "report/result_csv.h"
+#include "report/result_geojson.h"
 #include "report/result_json.h"
 #include "report/result_svg.h"
 
@@ -12,4 +13,6 @@ void writeResultFiles() {
     writeResultCsv(runOptions.csvFile);
   if (!runOptions.svgFile.empty())
     writeResultSvg(runOptions.svgFile);
+  if (!runOptions.geojsonFile.empty())
+    writeResultGeojson(runOptions.geojsonFile);
 }

@@ -8,6 +8,7 @@
 
 #include "common/files.h"
 #include "common/run_options.h"
+#include "instance/coordinates.h"
 #include "instance/demand.h"
 #include "instance/instance_record.h"
 #include "report/assignment.h"
@@ -62,23 +63,51 @@ json solverPart() {
   return solver;
 }
 
-}  // namespace
+// Coordinates in the document only for a table of points: the document of
+// a run with --coords stays as it has always been.
+bool withPlaces() { return runOptions.points && !coordinates.empty(); }
 
-std::string resultJson() {
+json placeOf(int vertex) {
+  const Point& place = coordinates[static_cast<std::size_t>(vertex)];
+  return json::array({place.x, place.y});
+}
+
+json instancePart() {
   char option[] = {'-', static_cast<char>(runOptions.mode | 0x20), '\0'};
-  json doc;
-  doc["instance"] = {
+  json instance = {
       {"file", runOptions.instanceFile},
-      {"layout", runOptions.mode == 'B' ? "edge list" : "distance matrix"},
+      {"layout", runOptions.points        ? "point table"
+                 : runOptions.mode == 'B' ? "edge list"
+                                          : "distance matrix"},
       {"option", option},
       {"n", record.vertices},
       {"p", record.facilidades},
       {"S", decimalOf(record.distServico)}};
-  doc["demand"] = {
-      {"source", demandSource.drawn ? "random" : "file"},
+  if (withPlaces())
+    instance["coordinates"] = coordinatesGeographic ? "longitude, latitude"
+                                                    : "x, y";
+  return instance;
+}
+
+json demandPart() {
+  json demand = {
+      {"source", demandSource.drawn            ? "random"
+                 : demandSource.column.empty() ? "file"
+                                               : "table"},
       {"file",
        demandSource.drawn ? json(nullptr) : json(demandSource.fileName)},
       {"seed", demandSource.drawn ? json(demandSource.seed) : json(nullptr)}};
+  if (!demandSource.column.empty())
+    demand["column"] = demandSource.column;
+  return demand;
+}
+
+}  // namespace
+
+std::string resultJson() {
+  json doc;
+  doc["instance"] = instancePart();
+  doc["demand"] = demandPart();
   doc["solver"] = solverPart();
   doc["report"] = {{"vertices", record.vertices},
                    {"facilities", record.facilidades},
@@ -99,6 +128,8 @@ std::string resultJson() {
                           {"demand", record.pop[c]},
                           {"coveredDemand", 0},
                           {"covers", json::array()}});
+    if (withPlaces())
+      centreList.back()["coordinates"] = placeOf(c);
   }
   // Demands can be negative and large; the sums are taken in 64 bits.
   std::vector<int64_t> covered(centres.size(), 0);
@@ -117,6 +148,12 @@ std::string resultJson() {
     centreList[k]["coveredDemand"] = covered[k];
   doc["centres"] = std::move(centreList);
   doc["uncovered"] = std::move(uncovered);
+  if (withPlaces()) {
+    json places = json::array();
+    for (int j = 0; j < record.vertices; ++j)
+      places.push_back({{"id", j + 1}, {"coordinates", placeOf(j)}});
+    doc["vertices"] = std::move(places);
+  }
   // A file name that is not UTF-8 must not stop the document.
   return doc.dump(1, ' ', false, json::error_handler_t::replace) + "\n";
 }

@@ -15,6 +15,12 @@
 //    "centres": [{"id": 3, "demand": 30, "coveredDemand": 51,
 //                 "covers": [2, 3]}, ...],
 //    "uncovered": [4]}
+//
+// For a table of points, the layout is "point table", the instance names
+// its "coordinates" ("longitude, latitude" or "x, y"), each centre carries
+// its "coordinates" [x, y], and "vertices" lists every vertex's id and
+// coordinates; a demand column makes the demand's source "table", with its
+// "column".
 
 #include <string>
 

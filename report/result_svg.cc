@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "common/files.h"
@@ -21,11 +23,18 @@ constexpr const char* kPalette[] = {"#e6194b", "#3cb44b", "#4363d8", "#f58231",
                                     "#911eb4", "#42d4f4", "#f032e6", "#8fbf1f",
                                     "#469990", "#9a6324", "#800000", "#000075"};
 constexpr int kColours = sizeof kPalette / sizeof kPalette[0];
+// Colours closer than this (CIE 1976 difference) are told apart only side by
+// side: red and maroon, green and lime, blue and navy, purple and magenta.
+constexpr double kLookAlike = 40.0;
 
 constexpr double kSide = 1000.0;     // the longest side of the plot
 constexpr double kPad = 20.0;        // blank border around the plot
 constexpr double kLegend = 36.0;     // height of the legend band
 constexpr double kMinWidth = 760.0;  // room for the legend's text
+// Width of one character of the legend (15 px sans-serif) at most: digits
+// and most letters take about 8.5 px in common fonts; the margin keeps the
+// text inside the picture in wider ones.
+constexpr double kLegendCharWidth = 9.5;
 
 void append(std::string& out, const char* format, ...)
     __attribute__((format(printf, 2, 3)));
@@ -82,8 +91,31 @@ struct Frame {
   }
 };
 
-Frame frameOf(const std::vector<Point>& points) {
+// The places as drawn: planar coordinates as they are; geographic ones
+// (longitude, latitude) in an equirectangular projection whose longitudes
+// are scaled by the cosine of the middle latitude, so that a country keeps
+// its shape near that latitude, north up.
+std::vector<Point> drawnPlaces() {
+  if (!coordinatesGeographic || coordinates.empty())
+    return coordinates;
+  double south = coordinates[0].y, north = south;
+  for (const Point& p : coordinates) {
+    south = std::min(south, p.y);
+    north = std::max(north, p.y);
+  }
+  double shrink = std::cos((south + north) / 2 * 3.14159265358979323846 / 180);
+  std::vector<Point> places;
+  places.reserve(coordinates.size());
+  for (const Point& p : coordinates)
+    places.push_back({p.x * shrink, p.y});
+  return places;
+}
+
+Frame frameOf(const std::vector<Point>& points, std::size_t legendChars) {
   Frame f;
+  f.width = std::max(kMinWidth, static_cast<double>(legendChars) *
+                                        kLegendCharWidth +
+                                    2 * kPad);
   if (points.empty())
     return f;
   double minX = points[0].x, maxX = minX, minY = points[0].y, maxY = minY;
@@ -98,7 +130,10 @@ Frame frameOf(const std::vector<Point>& points) {
   f.maxY = maxY;
   f.scale = span > 0 ? kSide / span : 1.0;
   double plotWidth = (maxX - minX) * f.scale;
-  f.width = std::max(plotWidth + 2 * kPad, kMinWidth);
+  // The legend is never cut off: the picture is at least as wide as it.
+  f.width = std::max({plotWidth + 2 * kPad, kMinWidth,
+                      static_cast<double>(legendChars) * kLegendCharWidth +
+                          2 * kPad});
   // A narrow plot is centred in the band the legend needs.
   f.left = (f.width - plotWidth) / 2;
   f.height = kLegend + (maxY - minY) * f.scale + 2 * kPad;
@@ -140,14 +175,90 @@ void appendStyle(std::string& out, int colours) {
 
 const char* centreColour(int k) { return kPalette[k % kColours]; }
 
+double colourDifference(const char* a, const char* b) {
+  // CIE 1976 difference of the two sRGB colours in L*a*b* (D65).
+  auto lab = [](const char* hex, double out[3]) {
+    double linear[3];
+    for (int c = 0; c < 3; ++c) {
+      double v = std::strtol(std::string(hex + 1 + 2 * c, 2).c_str(), nullptr,
+                             16) /
+                 255.0;
+      linear[c] = v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    }
+    double xyz[3] = {
+        (0.4124 * linear[0] + 0.3576 * linear[1] + 0.1805 * linear[2]) /
+            0.95047,
+        0.2126 * linear[0] + 0.7152 * linear[1] + 0.0722 * linear[2],
+        (0.0193 * linear[0] + 0.1192 * linear[1] + 0.9505 * linear[2]) /
+            1.08883};
+    double f[3];
+    for (int c = 0; c < 3; ++c)
+      f[c] = xyz[c] > 0.008856 ? std::cbrt(xyz[c]) : 7.787 * xyz[c] + 16.0 / 116;
+    out[0] = 116 * f[1] - 16;
+    out[1] = 500 * (f[0] - f[1]);
+    out[2] = 200 * (f[1] - f[2]);
+  };
+  double x[3], y[3];
+  lab(a, x);
+  lab(b, y);
+  return std::sqrt((x[0] - y[0]) * (x[0] - y[0]) + (x[1] - y[1]) * (x[1] - y[1]) +
+                   (x[2] - y[2]) * (x[2] - y[2]));
+}
+
+std::vector<int> centreColours(const std::vector<Point>& places) {
+  const std::vector<int32_t> centres = distinctCentres();
+  std::vector<int> colour(centres.size());
+  // With no more centres than colours, each has its own, in order.
+  if (centres.size() <= static_cast<std::size_t>(kColours)) {
+    for (std::size_t k = 0; k < centres.size(); ++k)
+      colour[k] = static_cast<int>(k);
+    return colour;
+  }
+  // Otherwise each centre in turn takes the colour that lies farthest from
+  // centres in the same colour or a look-alike one, so that neighbours
+  // differ plainly; a look-alike at twice the distance counts as the same
+  // colour at once the distance.
+  double weight[kColours][kColours];
+  for (int a = 0; a < kColours; ++a)
+    for (int b = 0; b < kColours; ++b)
+      weight[a][b] = a == b ? 1.0
+                     : colourDifference(kPalette[a], kPalette[b]) < kLookAlike
+                         ? 0.5
+                         : 0.0;
+  for (std::size_t k = 0; k < centres.size(); ++k) {
+    const Point& here = places[static_cast<std::size_t>(centres[k])];
+    double nearest[kColours];
+    std::fill(nearest, nearest + kColours, HUGE_VAL);
+    for (std::size_t m = 0; m < k; ++m) {
+      const Point& there = places[static_cast<std::size_t>(centres[m])];
+      double d = std::hypot(here.x - there.x, here.y - there.y);
+      for (int c = 0; c < kColours; ++c)
+        if (weight[c][colour[m]] > 0)
+          nearest[c] = std::min(nearest[c], d / weight[c][colour[m]]);
+    }
+    colour[k] = static_cast<int>(std::max_element(nearest, nearest + kColours) -
+                                 nearest);
+  }
+  return colour;
+}
+
 std::string resultSvg() {
   int n = record.vertices;
-  Frame f = frameOf(coordinates);
+  char legend[400];
+  std::snprintf(legend, sizeof legend,
+                "n = %d, p = %d, S = %.2f, coverage %.2f %%, solver gap %s; "
+                "squares: centres, grey: uncovered",
+                n, record.facilidades,
+                static_cast<double>(record.distServico), coveragePercent(),
+                gapText().c_str());
+  std::vector<Point> places = drawnPlaces();
+  Frame f = frameOf(places, std::strlen(legend));
   std::vector<VertexResult> vertices = assignVertices();
   std::vector<int32_t> centres = distinctCentres();
+  std::vector<int> colours = centreColours(places);
   std::vector<int> colourOf(static_cast<std::size_t>(n), 0);
   for (std::size_t k = 0; k < centres.size(); ++k)
-    colourOf[centres[k]] = static_cast<int>(k % kColours);
+    colourOf[centres[k]] = colours[k];
   // Dots shrink as vertices crowd: 5 units for 100 vertices, 2 for 5,000.
   double radius = n > 0 ? std::clamp(50.0 / std::sqrt(n), 1.5, 5.0) : 5.0;
   double mark = std::max(2.2 * radius, 6.0);
@@ -168,8 +279,8 @@ std::string resultSvg() {
     for (const EdgeRecord& e : edgeRecords) {
       if (e.a == e.b)
         continue;
-      const Point& a = coordinates[e.a];
-      const Point& b = coordinates[e.b];
+      const Point& a = places[e.a];
+      const Point& b = places[e.b];
       edges.add(f.x(a), f.y(a), f.x(b), f.y(b));
     }
   }
@@ -183,17 +294,17 @@ std::string resultSvg() {
     if (vertices[j].covered)
       members[position[vertices[j].centre]].push_back(j);
   for (std::size_t k = 0; k < centres.size(); ++k) {
-    const Point& c = coordinates[centres[k]];
+    const Point& c = places[centres[k]];
     append(out, "<g class=\"k%d\">\n", colourOf[centres[k]]);
     {
       SegmentPaths lines(out, "l");
       for (int j : members[k])
         if (j != centres[k])
-          lines.add(f.x(c), f.y(c), f.x(coordinates[j]), f.y(coordinates[j]));
+          lines.add(f.x(c), f.y(c), f.x(places[j]), f.y(places[j]));
     }
     for (int j : members[k])
       append(out, "<circle cx=\"%.1f\" cy=\"%.1f\" r=\"%.1f\"/>\n",
-             f.x(coordinates[j]), f.y(coordinates[j]), radius);
+             f.x(places[j]), f.y(places[j]), radius);
     out += "</g>\n";
   }
 
@@ -201,11 +312,11 @@ std::string resultSvg() {
   for (int j = 0; j < n; ++j)
     if (!vertices[j].covered)
       append(out, "<circle cx=\"%.1f\" cy=\"%.1f\" r=\"%.1f\"/>\n",
-             f.x(coordinates[j]), f.y(coordinates[j]), radius);
+             f.x(places[j]), f.y(places[j]), radius);
   out += "</g>\n";
 
   for (std::size_t k = 0; k < centres.size(); ++k) {
-    const Point& c = coordinates[centres[k]];
+    const Point& c = places[centres[k]];
     append(out,
            "<rect id=\"centre-%d\" class=\"k%d m\" x=\"%.1f\" y=\"%.1f\" "
            "width=\"%.1f\" height=\"%.1f\"/>\n",
@@ -213,11 +324,7 @@ std::string resultSvg() {
            f.y(c) - mark / 2, mark, mark);
   }
 
-  append(out,
-         "<text x=\"%.0f\" y=\"24\">n = %d, p = %d, S = %.2f, coverage "
-         "%.2f %%, solver gap %s; squares: centres, grey: uncovered</text>\n",
-         kPad, n, record.facilidades, static_cast<double>(record.distServico),
-         coveragePercent(), gapText().c_str());
+  append(out, "<text x=\"%.0f\" y=\"24\">%s</text>\n", kPad, legend);
   out += "</svg>\n";
   return out;
 }

@@ -7,7 +7,11 @@
 // grey when not) and each centre as a larger square outlined in black with
 // id "centre-<id>" (ids from 1). The longest side of the drawing is 1000
 // units, y grows upward, coordinates carry one decimal and styles are shared
-// through classes, so 5,000 vertices take well under a megabyte:
+// through classes, so 5,000 vertices take well under a megabyte. Geographic
+// places are drawn north up in an equirectangular projection scaled by the
+// cosine of the middle latitude. The picture is never narrower than its
+// legend. With more centres than colours, neighbouring centres get colours
+// that differ plainly:
 //
 //   <svg xmlns="http://www.w3.org/2000/svg" width="1040" height="1080" ...>
 //   <style>.u{fill:#a0a0a0} .k0{fill:#e6194b;stroke:#e6194b} ...</style>
@@ -15,6 +19,9 @@
 //   <circle cx="498.2" cy="310.0" r="4"/></g> ...
 
 #include <string>
+#include <vector>
+
+#include "instance/coordinates.h"
 
 // The whole picture, from the record, coordinates, edgeRecords and the
 // solver's answer.
@@ -23,8 +30,17 @@ std::string resultSvg();
 // Writes resultSvg() to `path`, under a temporary name until complete.
 void writeResultSvg(const std::string& path);
 
-// The fill colour of the k-th centre in distinctCentres() order, "#rrggbb".
+// The k-th colour of the palette, "#rrggbb".
 const char* centreColour(int k);
+
+// The palette index of each centre of distinctCentres(), drawn at `places`
+// (as drawn, one per vertex): the k-th colour for the k-th centre while
+// there are colours enough; otherwise the colour whose nearest centre in a
+// look-alike colour lies farthest.
+std::vector<int> centreColours(const std::vector<Point>& places);
+
+// The CIE 1976 difference between two "#rrggbb" colours.
+double colourDifference(const char* a, const char* b);
 
 // The fill colour of an uncovered vertex.
 constexpr const char* kUncoveredColour = "#a0a0a0";

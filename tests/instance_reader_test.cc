@@ -113,7 +113,7 @@ TEST_F(InstanceReaderTest, WarnsOnceAboutLeftoversAndUntouchedVertices) {
     const char* warnings;
   } cases[] = {
       {"3 1 10\n5 20\n12\n", InputMode::G, ""},
-      {"3 1 10\n5 20\n12 7\n8 9\n", InputMode::G,
+      {"3 1 10\n5 20\n12 7\n8\n", InputMode::G,
        "aviso: Arquivo de dados (inst.txt) com valores alem dos que o "
        "cabecalho anuncia, a partir da linha 3; ignorados\n"},
       {"2 1 1 10\n1 2 5\n2 1 7\n1 2 3\n", InputMode::B,

@@ -21,7 +21,7 @@ class ResultJsonTest : public RecordTest {
     runOptions = RunOptions{};
     runOptions.mode = 'G';
     runOptions.instanceFile = "inst.txt";
-    demandSource = DemandSource{true, 42, ""};
+    demandSource = DemandSource{true, 42, "", ""};
   }
   ScratchFolder folder;
 };
@@ -109,7 +109,7 @@ TEST_F(ResultJsonTest, DemandSourceAndInstance) {
   EXPECT_EQ(doc["instance"]["layout"], "distance matrix");
   EXPECT_EQ(doc["demand"]["seed"], 42);
   EXPECT_TRUE(doc["demand"]["file"].is_null());
-  demandSource = DemandSource{false, 0, "pop\xff.txt"};
+  demandSource = DemandSource{false, 0, "pop\xff.txt", ""};
   doc = json::parse(resultJson());
   EXPECT_TRUE(doc["demand"]["seed"].is_null());
   // A file name that is not UTF-8 still gives a valid document.

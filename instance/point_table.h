@@ -1,0 +1,57 @@
+#pragma once
+
+// Reads a table of points, as a GIS or a spreadsheet exports it, as the
+// instance (--points): one row per vertex, in vertex order, comma-, tab- or
+// blank-separated, with an optional header line, RFC 4180 quoting, a UTF-8
+// byte order mark and CRLF line ends.
+//
+//   geonameid,name,latitude,longitude,population
+//   2657886,Zwingen,47.43825,7.53027,2162
+//   2657889,"Zuzwil, SG",47.47452,9.11196,4226
+//
+// With a header, columns are found by name (any case): x, lon or longitude;
+// y, lat or latitude; demand, population or weight (optional). Without one,
+// by position: x y [demand], or with --geographic lon lat [demand]. Other
+// columns are ignored. Latitude and longitude names, or --geographic, make
+// the coordinates geographic (degrees, WGS84): distances are great-circle
+// metres. Otherwise they are planar: straight-line distance in their unit.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "instance/coordinates.h"
+
+// Mean Earth radius in metres, for great-circle distances.
+constexpr double kEarthRadius = 6371008.8;
+
+// What a table of points holds, vertex by vertex.
+struct PointTable {
+  std::vector<Point> points;     // x, y; or longitude, latitude
+  bool geographic = false;       // the points are longitude, latitude
+  std::vector<int32_t> demand;   // the demand column; empty without one
+  std::string demandColumn;      // its name in the header, or "3"
+};
+
+// The table of the run, when the instance is one; its demand column is used
+// by loadDemand.
+extern PointTable pointTable;
+
+// Parses the text of a table named `label` ("(cities.csv)") into `table`;
+// `geographic` is --geographic. A row that cannot be read ends the process
+// with a message naming the file, the line and what was expected.
+void parsePointTable(std::string_view text, const std::string& label,
+                     bool geographic, PointTable& table);
+
+// Reads the named table into pointTable and the record: vertices, p and S
+// from the command line, and cost from the points' distances. Fills
+// coordinates (and coordinatesGeographic) for the result files.
+void readPointTable(const char* fileName);
+
+// Great-circle distance in metres between two points given as longitude,
+// latitude in degrees, by the haversine formula in double precision.
+double greatCircleMetres(const Point& a, const Point& b);
+
+// Straight-line distance between two points of the plane.
+double planarDistance(const Point& a, const Point& b);

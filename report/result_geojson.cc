@@ -1,0 +1,51 @@
+#include "report/result_geojson.h"
+
+#include <cstdio>
+#include <vector>
+
+#include "common/files.h"
+#include "instance/coordinates.h"
+#include "instance/instance_record.h"
+#include "report/assignment.h"
+#include "report/result_csv.h"
+
+std::string resultGeojson() {
+  std::vector<VertexResult> vertices = assignVertices();
+  std::string text = "{\"type\":\"FeatureCollection\",\"features\":[\n";
+  text.reserve(static_cast<std::size_t>(record.vertices) * 200 + 64);
+  char line[160];
+  for (int j = 0; j < record.vertices; ++j) {
+    const VertexResult& v = vertices[j];
+    const Point& place = coordinates[static_cast<std::size_t>(j)];
+    text += "{\"type\":\"Feature\",\"geometry\":{\"type\":\"Point\","
+            "\"coordinates\":[";
+    appendShortest(text, place.x);
+    text += ',';
+    appendShortest(text, place.y);
+    int length = std::snprintf(line, sizeof line,
+                               "]},\"properties\":{\"id\":%d,\"demand\":%d,",
+                               j + 1, record.pop[j]);
+    text.append(line, static_cast<std::size_t>(length));
+    if (v.centre >= 0) {
+      length = std::snprintf(line, sizeof line, "\"centre\":%d,\"distance\":",
+                             v.centre + 1);
+      text.append(line, static_cast<std::size_t>(length));
+      appendShortest(text, v.distance);
+    } else {
+      text += "\"centre\":null,\"distance\":null";
+    }
+    length = std::snprintf(line, sizeof line,
+                           ",\"covered\":%d,\"is_centre\":%d}}%s\n",
+                           v.covered ? 1 : 0, v.isCentre ? 1 : 0,
+                           j + 1 < record.vertices ? "," : "");
+    text.append(line, static_cast<std::size_t>(length));
+  }
+  text += "]}\n";
+  return text;
+}
+
+void writeResultGeojson(const std::string& path) {
+  OutFile out(path);
+  out.write(resultGeojson());
+  out.close();
+}
