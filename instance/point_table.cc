@@ -427,7 +427,17 @@ void parsePointTable(std::string_view text, const std::string& label,
   table.demandColumn = columns.demandName;
   if (!header)
     readRow(RowValues(fields, label, rows.line()), columns, table);
+  // Under a header every row has its fields: one more or less means a
+  // separator inside a field that is not quoted (a decimal comma, a name
+  // with a comma), which would shift the columns unseen.
+  std::size_t width = header ? fields.size() : 0;
+  int headerLine = rows.line();
   while (rows.next(fields)) {
+    if (width > 0 && fields.size() != width)
+      fatalExit(
+          "\n>>> Arquivo de dados %s com %zu campos na linha %d, e o "
+          "cabecalho (linha %d) tem %zu",
+          label.c_str(), fields.size(), rows.line(), headerLine, width);
     if (table.points.size() >=
         static_cast<std::size_t>(std::numeric_limits<int32_t>::max()))
       fatalExit("\n>>> Memoria insuficiente para cost[%d]",

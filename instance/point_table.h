@@ -10,7 +10,8 @@
 //   2657889,"Zuzwil, SG",47.47452,9.11196,4226
 //
 // With a header, columns are found by name (any case): x, lon or longitude;
-// y, lat or latitude; demand, population or weight (optional). Without one,
+// y, lat or latitude; demand, population or weight (optional), and every row
+// has as many fields as the header. Without one,
 // by position: x y [demand], or with --geographic lon lat [demand]. Other
 // columns are ignored. Latitude and longitude names, or --geographic, make
 // the coordinates geographic (degrees, WGS84): distances are great-circle

@@ -23,6 +23,8 @@ packages=(
   coinor-libcbc-dev libbz2-dev zlib1g-dev liblapack-dev libblas-dev libc6-dev
   # tests
   libgtest-dev libgmock-dev nlohmann-json3-dev librsvg2-bin python3 procps
+  # GDAL reads the GeoJSON back in the tests, as a GIS would
+  gdal-bin
   "$@")
 missing=()
 for package in "${packages[@]}"; do

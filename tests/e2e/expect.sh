@@ -10,6 +10,10 @@
 #   expected/<file>  a file the run leaves, exactly
 #   present          optional; files that must exist (content varies)
 #   absent           optional; files that must not exist afterwards
+#   check.sh         optional; run in the working directory with the path of
+#                    the run's standard output; it fails the case when it
+#                    fails (for files whose bytes are not fixed, read back by
+#                    the programs a user would read them with)
 failed=0
 fail() { echo "FAIL: $*"; failed=1; }
 expected_status=$(cat "$case_dir/expected/status")
@@ -48,4 +52,7 @@ for list in present absent; do
     fi
   done <"$case_dir/$list"
 done
+if [ -f "$case_dir/check.sh" ] && ! bash "$case_dir/check.sh" "$work/stdout"; then
+  fail "check.sh failed"
+fi
 exit $failed

@@ -11,7 +11,8 @@
 #   solver.sh        optional; the stand-in solver itself (instead of the above)
 #   no-solver        optional; no solver program anywhere
 #   solver-beside    optional; the stand-in lies beside mclp, not on PATH
-#   expected/, present, absent   what the run must leave (see expect.sh)
+#   expected/, present, absent, check.sh   what the run must leave (see
+#                    expect.sh)
 #   stderr-any       optional; standard error may hold anything (what a
 #                    stand-in solver prints there)
 set -u

@@ -250,6 +250,31 @@ case $case_name in
     PATH="$work/bin:/usr/bin:/bin" "$tool" -g inst.txt >"$work/next" 2>&1 ||
       fail "folder still locked: $(cat "$work/next")"
     ;;
+  # With --workdir the lock is on the folder named, whichever folder the runs
+  # start from; the folder a run starts from is free for a run of its own.
+  lock_workdir)
+    write_small_instance
+    printf '25 21 30 40\n' >demanda.txt
+    stand_in 'exec sleep 60'
+    start_tool --workdir "$work/shared" -a inst.txt
+    first=$tool_pid
+    solver_of "$first" >/dev/null || fail "solver not started"
+    wait_for "[ -e '$work/shared/solucao.txt.tmp' ]" 10 ||
+      fail "the solver does not run in the folder named"
+    mkdir "$work/elsewhere"
+    cp inst.txt demanda.txt "$work/elsewhere/"
+    (cd "$work/elsewhere" &&
+      PATH="$work/bin:/usr/bin:/bin" "$tool" --workdir ../shared -a inst.txt >"$work/second" 2>&1)
+    status=$?
+    expect_status 1
+    printf '\n>>> Pasta de trabalho em uso por outra execucao' | cmp -s - "$work/second" ||
+      fail "second run said: $(cat "$work/second")"
+    stand_in 'printf "0 9999999 7 2 0" >solucao.txt'
+    PATH="$work/bin:/usr/bin:/bin" "$tool" -a inst.txt >"$work/third" 2>&1 ||
+      fail "the starting folder is locked too: $(cat "$work/third")"
+    signal_and_wait TERM "$first" "$first"
+    expect_status 143
+    ;;
   *)
     echo "unknown case $case_name"
     exit 2

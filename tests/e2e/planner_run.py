@@ -1,0 +1,100 @@
+#!/usr/bin/env python3
+"""A planner's whole run, with the real solver program, recounted here.
+
+  planner_run.py MCLP TABLE P S
+
+Runs `mclp --points` on TABLE (a geographic table of points with a
+population column) with the solver program built beside mclp, asking for
+every result file. Then recounts the coverage of the centres the JSON names,
+from the table itself, with great-circle distances computed here: a place is
+served when a centre lies within S. The recount must equal the report's
+served demand and percentage, the JSON's and the GeoJSON's (read by GDAL's
+ogrinfo); the answer must be proven optimal, and the picture must render.
+"""
+
+import csv
+import json
+import math
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+RADIUS = 6371008.8
+
+
+def great_circle(a, b):
+    """Metres between two (longitude, latitude) places, by the law of
+    haversines written as plainly as possible (not as the tool writes it)."""
+    lon1, lat1, lon2, lat2 = map(math.radians, (a[0], a[1], b[0], b[1]))
+    h = math.sin((lat2 - lat1) / 2) ** 2 + math.cos(lat1) * math.cos(
+        lat2) * math.sin((lon2 - lon1) / 2) ** 2
+    return 2 * RADIUS * math.asin(min(1.0, math.sqrt(h)))
+
+
+def main():
+    mclp, table, p, s = os.path.abspath(sys.argv[1]), sys.argv[2], sys.argv[3], \
+        float(sys.argv[4])
+    work = tempfile.mkdtemp()
+    try:
+        shutil.copy(table, os.path.join(work, "t.csv"))
+        # Only the system folders: the solver program is found beside mclp.
+        env = dict(os.environ, PATH="/usr/bin:/bin")
+        done = subprocess.run(
+            [mclp, "--points", "--facilities", p, "--service-distance",
+             sys.argv[4], "--json", "r.json", "--csv", "r.csv", "--geojson",
+             "r.geojson", "--svg", "r.svg", "-g", "t.csv"],
+            cwd=work, env=env, capture_output=True, text=True)
+        failures = []
+        if done.returncode != 0:
+            sys.exit("mclp failed: " + done.stdout + done.stderr)
+        with open(os.path.join(work, "stdout"), "w") as out:
+            out.write(done.stdout)
+        served = int(re.search(r"Populacao Atend\.  :\s*(\d+)",
+                               done.stdout).group(1))
+        percent = re.search(r"Perc\. Atendimento :\s*([0-9.]+)",
+                            done.stdout).group(1)
+        with open(table, newline="", encoding="utf-8") as f:
+            rows = list(csv.DictReader(f))
+        places = [(float(r["longitude"]), float(r["latitude"])) for r in rows]
+        demand = [int(r["population"]) for r in rows]
+        with open(os.path.join(work, "r.json")) as f:
+            doc = json.load(f)
+        centres = [c["id"] - 1 for c in doc["centres"]]
+        if len(centres) != int(p):
+            failures.append("%d centres, not %s" % (len(centres), p))
+        # A little slack for the single-precision rounding of the stored
+        # distances; no place of these tables lies that close to S.
+        recount = sum(d for place, d in zip(places, demand)
+                      if min(great_circle(place, places[c])
+                             for c in centres) <= s * (1 + 1e-6))
+        if recount != served:
+            failures.append("recount %d, report %d" % (recount, served))
+        if "%.2f" % (100.0 * recount / sum(demand)) != percent:
+            failures.append("percentage %s, recount %.2f" %
+                            (percent, 100.0 * recount / sum(demand)))
+        if doc["report"]["coveredDemand"] != recount:
+            failures.append("the JSON serves %d" % doc["report"]["coveredDemand"])
+        if doc["solver"]["proven"] is not True:
+            failures.append("the answer is not proven optimal")
+        check = subprocess.run(
+            ["bash", os.path.join(HERE, "check_results.sh"), "stdout",
+             "r.geojson"], cwd=work, capture_output=True, text=True)
+        if check.returncode != 0:
+            failures.append("GeoJSON: " + check.stdout.strip())
+        render = subprocess.run(["rsvg-convert", "r.svg", "-o", "r.png"],
+                                cwd=work, capture_output=True, text=True)
+        if render.returncode != 0:
+            failures.append("the picture does not render: " + render.stderr)
+    finally:
+        shutil.rmtree(work)
+    for failure in failures:
+        print("FAIL:", failure)
+    sys.exit(1 if failures else 0)
+
+
+if __name__ == "__main__":
+    main()
