@@ -6,6 +6,7 @@
 #include "app/options.h"
 #include "common/run_guard.h"
 #include "common/run_options.h"
+#include "instance/centre_sets.h"
 #include "instance/coordinates.h"
 #include "instance/demand.h"
 #include "instance/instance_reader.h"
@@ -25,6 +26,7 @@ int main(int argc, char** argv) {
   readInstance(runOptions.instanceFile.c_str(), mode);
   loadDemand(mode);
   loadCoordinates();
+  loadCentreSets();
   locateSolver();
   writeSolverFiles();
   runSolver();

@@ -54,6 +54,8 @@ void printModes() {
       "\n***>--service-distance S  S, instead of the instance file's"
       "\n***>--geojson FILE        the result as GeoJSON (needs coordinates)"
       "\n***>--workdir DIR         the folder for the solver's files"
+      "\n***>--open FILE           centres that exist already and stay open"
+      "\n***>--candidates FILE     the only sites where new centres may open"
       "\n***>--help                this text"
       "\n***>--version             the version\n",
       stdout);
@@ -148,6 +150,10 @@ int readOption(int argc, char** argv, int k) {
     runOptions.geojsonFile = fileValue(value);
   } else if (option == "--coords") {
     runOptions.coordsFile = fileValue(value);
+  } else if (option == "--open") {
+    runOptions.openFile = fileValue(value);
+  } else if (option == "--candidates") {
+    runOptions.candidatesFile = fileValue(value);
   } else if (option == "--workdir") {
     runOptions.workFolder = fileValue(value);
   } else {

@@ -6,6 +6,7 @@
 
 #include "common/fatal.h"
 #include "common/run_files.h"
+#include "common/run_options.h"
 
 std::FILE* openForReading(const char* path) {
   std::FILE* file = std::fopen(path, "r");
@@ -39,6 +40,10 @@ void refuseRunOutput(std::FILE* file, const std::string& label) {
   if (fstat(fileno(file), &input) != 0)
     return;
   for (const char* output : kRunOutputs) {
+    // The solver's sets are written only when the user names them.
+    if ((output == kOpenFile && runOptions.openFile.empty()) ||
+        (output == kCandidatesFile && runOptions.candidatesFile.empty()))
+      continue;
     struct stat info;
     if (stat(runPath(output), &info) == 0 && info.st_dev == input.st_dev &&
         info.st_ino == input.st_ino)

@@ -13,15 +13,19 @@ inline constexpr const char* kDistanceFile = "pmedmtrx.dat";
 inline constexpr const char* kSolutionFile = "solucao.txt";
 inline constexpr const char* kSolutionTemporary = "solucao.txt.tmp";
 inline constexpr const char* kReassignmentFile = "solucaoR.txt";
+// The centres that stay open and the only sites for new ones, written for
+// the solver when the user names them (0-based: a count, then the vertices).
+inline constexpr const char* kOpenFile = "abertos.txt";
+inline constexpr const char* kCandidatesFile = "candidatos.txt";
 // Read from where the tool was started, not from the run's folder: it is an
 // input, like the instance.
 inline constexpr const char* kDemandFile = "demanda.txt";
 
-// The files every run writes into its folder, the solver's temporary twin of
-// "solucao.txt" included.
+// The files a run may write into its folder, the solver's temporary twin of
+// "solucao.txt" included; the last two only with --open and --candidates.
 inline constexpr const char* kRunOutputs[] = {
-    kCostFile, kDistanceFile, kSolutionFile, kSolutionTemporary,
-    kReassignmentFile};
+    kCostFile,         kDistanceFile, kSolutionFile, kSolutionTemporary,
+    kReassignmentFile, kOpenFile,     kCandidatesFile};
 
 // Sets the run's folder; empty (the default) is the working directory.
 // Called once, before any run file is used.

@@ -17,6 +17,8 @@ struct RunOptions {
   std::string svgFile;          // --svg FILE
   std::string geojsonFile;      // --geojson FILE
   std::string coordsFile;       // --coords FILE
+  std::string openFile;         // --open FILE: centres that stay open
+  std::string candidatesFile;   // --candidates FILE: sites for new centres
   std::string workFolder;       // --workdir DIR; empty: the working directory
   bool points = false;          // --points: the instance is a table of points
   bool geographic = false;      // --geographic: coordinates are lon, lat

@@ -12,184 +12,11 @@
 #include "common/token_reader.h"
 #include "instance/instance_reader.h"
 #include "instance/instance_record.h"
+#include "instance/table_rows.h"
 
 PointTable pointTable;
 
 namespace {
-
-// Splits a table into rows of fields. The separator is found on the first
-// row that holds anything: a comma, else a tab, else runs of blanks. A
-// field may be quoted ("..." with "" for a quote), and then holds
-// separators and line ends as they stand.
-class RowReader {
- public:
-  RowReader(std::string_view text, const std::string& label)
-      : text_(text), label_(label) {
-    if (text_.substr(0, 3) == "\xEF\xBB\xBF")
-      pos_ = 3;
-    separator_ = findSeparator();
-  }
-
-  // The next row that holds a non-empty field; false at the end. line() is
-  // the line it starts on.
-  bool next(std::vector<std::string>& fields) {
-    while (pos_ < text_.size()) {
-      rowLine_ = line_;
-      readRow(fields);
-      for (const std::string& field : fields)
-        if (!field.empty())
-          return true;
-    }
-    return false;
-  }
-
-  int line() const { return rowLine_; }
-
- private:
-  bool atLineEnd() const {
-    return pos_ >= text_.size() || text_[pos_] == '\n' || text_[pos_] == '\r';
-  }
-
-  // Blanks around a field: spaces, and tabs unless they separate fields.
-  bool isPad(char c) const {
-    return c == ' ' || (c == '\t' && separator_ != '\t');
-  }
-
-  void skipPads() {
-    while (pos_ < text_.size() && isPad(text_[pos_]))
-      ++pos_;
-  }
-
-  // Consumes one line end ("\n", "\r\n" or a lone "\r"), if any.
-  void endLine() {
-    if (pos_ < text_.size() && text_[pos_] == '\r')
-      ++pos_;
-    if (pos_ < text_.size() && text_[pos_] == '\n')
-      ++pos_;
-    ++line_;
-  }
-
-  // The separator of the first line that holds anything, quotes aside.
-  char findSeparator() const {
-    bool quoted = false, content = false, tab = false;
-    for (std::size_t i = pos_; i < text_.size(); ++i) {
-      char c = text_[i];
-      if (c == '"') {
-        quoted = !quoted;
-        content = true;
-      } else if (quoted) {
-        continue;
-      } else if (c == ',') {
-        return ',';
-      } else if (c == '\t') {
-        tab = true;
-      } else if (c == '\n' || c == '\r') {
-        if (content)
-          break;
-        tab = false;
-      } else if (c != ' ') {
-        content = true;
-      }
-    }
-    return tab ? '\t' : ' ';
-  }
-
-  std::string quotedField() {
-    int opened = line_;
-    std::string field;
-    ++pos_;
-    for (;;) {
-      if (pos_ >= text_.size())
-        fatalExit(
-            "\n>>> Arquivo de dados %s com aspas sem fechamento a partir da "
-            "linha %d",
-            label_.c_str(), opened);
-      char c = text_[pos_++];
-      if (c == '"') {
-        if (pos_ < text_.size() && text_[pos_] == '"') {
-          field += '"';
-          ++pos_;
-          continue;
-        }
-        break;
-      }
-      if (c == '\n' || (c == '\r' && (pos_ >= text_.size() ||
-                                      text_[pos_] != '\n')))
-        ++line_;
-      field += c;
-    }
-    skipPads();
-    // Between blanks, whatever follows is the next field.
-    if (separator_ != ' ' && !atLineEnd() && text_[pos_] != separator_)
-      fatalExit(
-          "\n>>> Arquivo de dados %s com texto depois das aspas na linha %d",
-          label_.c_str(), line_);
-    return field;
-  }
-
-  std::string plainField() {
-    std::size_t start = pos_;
-    while (!atLineEnd() && text_[pos_] != separator_ &&
-           !(separator_ == ' ' && text_[pos_] == '\t'))
-      ++pos_;
-    std::size_t end = pos_;
-    while (end > start && isPad(text_[end - 1]))
-      --end;
-    return std::string(text_.substr(start, end - start));
-  }
-
-  void readRow(std::vector<std::string>& fields) {
-    fields.clear();
-    for (;;) {
-      skipPads();
-      if (separator_ == ' ' && atLineEnd())
-        break;
-      if (pos_ < text_.size() && text_[pos_] == '"')
-        fields.push_back(quotedField());
-      else
-        fields.push_back(plainField());
-      skipPads();
-      if (atLineEnd())
-        break;
-      // At a separator; between blanks, at the next field.
-      if (separator_ != ' ')
-        ++pos_;
-    }
-    endLine();
-  }
-
-  std::string_view text_;
-  const std::string& label_;
-  std::size_t pos_ = 0;
-  int line_ = 1;
-  int rowLine_ = 1;
-  char separator_ = ',';
-};
-
-// A field as a message shows it: at most 40 bytes, control bytes as '?'.
-std::string shown(const std::string& field) {
-  std::size_t length = field.size();
-  if (length > 40) {
-    length = 40;
-    // Not in the middle of a UTF-8 sequence.
-    while (length > 0 && (static_cast<unsigned char>(field[length]) & 0xC0) ==
-                             0x80)
-      --length;
-  }
-  std::string text = field.substr(0, length);
-  for (char& c : text)
-    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
-      c = '?';
-  return length < field.size() ? text + "..." : text;
-}
-
-std::string lowered(const std::string& text) {
-  std::string low = text;
-  for (char& c : low)
-    if (c >= 'A' && c <= 'Z')
-      c = static_cast<char>(c - 'A' + 'a');
-  return low;
-}
 
 // Where the coordinates and the demand stand in a row, and their names for
 // messages.
@@ -231,9 +58,9 @@ Columns columnsByName(const std::vector<std::string>& header,
             "\n>>> Arquivo de dados %s com duas colunas de mesmo papel no "
             "cabecalho (linha %d): %s e %s",
             label.c_str(), line, (columns.*role.name).c_str(),
-            shown(header[i]).c_str());
+            shownField(header[i]).c_str());
       columns.*role.index = static_cast<int>(i);
-      columns.*role.name = shown(header[i]);
+      columns.*role.name = shownField(header[i]);
     }
   }
   if (columns.x < 0 || columns.y < 0)
@@ -290,7 +117,7 @@ class RowValues {
       fatalExit(
           "\n>>> Arquivo de dados %s com valor invalido na linha %d: na "
           "coluna %s, esperado um numero, lido \"%s\"",
-          label_.c_str(), line_, name.c_str(), shown(text).c_str());
+          label_.c_str(), line_, name.c_str(), shownField(text).c_str());
     return value + 0.0;
   }
 
@@ -318,7 +145,7 @@ class RowValues {
       fatalExit(
           "\n>>> Arquivo de dados %s com valor invalido na linha %d: na "
           "coluna %s, esperado um inteiro, lido \"%s\"",
-          label_.c_str(), line_, name.c_str(), shown(text).c_str());
+          label_.c_str(), line_, name.c_str(), shownField(text).c_str());
     if (whole < 0)
       fatalExit(
           "\n>>> Arquivo de dados %s com valor negativo na linha %d, coluna %s",
@@ -414,7 +241,7 @@ double planarDistance(const Point& a, const Point& b) {
 void parsePointTable(std::string_view text, const std::string& label,
                      bool geographic, PointTable& table) {
   table = PointTable{};
-  RowReader rows(text, label);
+  TableRows rows(text, label);
   std::vector<std::string> fields;
   if (!rows.next(fields))
     return;

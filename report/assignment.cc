@@ -1,13 +1,17 @@
 #include "report/assignment.h"
 
+#include "instance/centre_sets.h"
 #include "instance/instance_record.h"
 #include "solver/solution_reader.h"
 
 std::vector<VertexResult> assignVertices() {
   int n = record.vertices;
   std::vector<VertexResult> result(static_cast<std::size_t>(n));
-  for (int k = 0; k < record.facilidades; ++k)
-    result[record.centro[k]].isCentre = true;
+  for (int k = 0; k < record.facilidades; ++k) {
+    VertexResult& centre = result[record.centro[k]];
+    centre.isCentre = true;
+    centre.existing = isExistingCentre(record.centro[k]);
+  }
   for (int j = 0; j < n; ++j) {
     VertexResult& v = result[j];
     float best;

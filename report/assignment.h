@@ -17,6 +17,7 @@ struct VertexResult {
   float distance = 0.0f;  // cost[centre][vertex] when centre >= 0
   bool covered = false;   // counted in popAtend
   bool isCentre = false;  // listed in centro
+  bool existing = false;  // a centre that was open already (--open)
 };
 
 // One entry per vertex, from cost, centro, facilidades and distServico.

@@ -5,6 +5,7 @@
 
 #include "common/files.h"
 #include "common/run_options.h"
+#include "instance/centre_sets.h"
 #include "instance/coordinates.h"
 #include "instance/instance_record.h"
 #include "report/assignment.h"
@@ -27,6 +28,8 @@ std::string resultCsv() {
   // --coords stay as they have always been.
   bool places = runOptions.points && !coordinates.empty();
   std::string text = "id,demand,centre,distance,covered,is_centre";
+  if (centreSets.existingGiven)
+    text += ",existing";
   if (places)
     text += coordinatesGeographic ? ",longitude,latitude" : ",x,y";
   text += '\n';
@@ -45,6 +48,8 @@ std::string resultCsv() {
     }
     text += v.covered ? ",1" : ",0";
     text += v.isCentre ? ",1" : ",0";
+    if (centreSets.existingGiven)
+      text += v.existing ? ",1" : ",0";
     if (places) {
       text += ',';
       appendShortest(text, coordinates[j].x);

@@ -8,7 +8,9 @@
 //   2,21,,,0,0
 //   3,30,3,0,1,1
 //
-// When the instance is a table of points, each row ends with its place,
+// With --open, an "existing" column after is_centre marks the centres that
+// were open already (1) among the chosen ones. When the instance is a table
+// of points, each row ends with its place,
 // so that a GIS loads the table as it stands: "x,y" for planar points,
 // "longitude,latitude" for geographic ones.
 

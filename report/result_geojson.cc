@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "common/files.h"
+#include "instance/centre_sets.h"
 #include "instance/coordinates.h"
 #include "instance/instance_record.h"
 #include "report/assignment.h"
@@ -34,11 +35,12 @@ std::string resultGeojson() {
     } else {
       text += "\"centre\":null,\"distance\":null";
     }
-    length = std::snprintf(line, sizeof line,
-                           ",\"covered\":%d,\"is_centre\":%d}}%s\n",
-                           v.covered ? 1 : 0, v.isCentre ? 1 : 0,
-                           j + 1 < record.vertices ? "," : "");
+    length = std::snprintf(line, sizeof line, ",\"covered\":%d,\"is_centre\":%d",
+                           v.covered ? 1 : 0, v.isCentre ? 1 : 0);
     text.append(line, static_cast<std::size_t>(length));
+    if (centreSets.existingGiven)
+      text += v.existing ? ",\"existing\":1" : ",\"existing\":0";
+    text += j + 1 < record.vertices ? "}},\n" : "}}\n";
   }
   text += "]}\n";
   return text;

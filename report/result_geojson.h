@@ -2,7 +2,8 @@
 
 // The result as an RFC 7946 GeoJSON FeatureCollection, one Point feature per
 // vertex in vertex order, with the fields of the CSV as properties (null
-// where the CSV leaves a cell empty), one feature a line:
+// where the CSV leaves a cell empty; "existing" with --open), one feature a
+// line:
 //
 //   {"type":"FeatureCollection","features":[
 //   {"type":"Feature","geometry":{"type":"Point","coordinates":[-8.61,41.15]},

@@ -8,6 +8,7 @@
 
 #include "common/files.h"
 #include "common/run_options.h"
+#include "instance/centre_sets.h"
 #include "instance/coordinates.h"
 #include "instance/demand.h"
 #include "instance/instance_record.h"
@@ -128,6 +129,8 @@ std::string resultJson() {
                           {"demand", record.pop[c]},
                           {"coveredDemand", 0},
                           {"covers", json::array()}});
+    if (centreSets.existingGiven)
+      centreList.back()["existing"] = isExistingCentre(c);
     if (withPlaces())
       centreList.back()["coordinates"] = placeOf(c);
   }

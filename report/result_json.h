@@ -16,6 +16,7 @@
 //                 "covers": [2, 3]}, ...],
 //    "uncovered": [4]}
 //
+// With --open, each centre says whether it was open already ("existing").
 // For a table of points, the layout is "point table", the instance names
 // its "coordinates" ("longitude, latitude" or "x, y"), each centre carries
 // its "coordinates" [x, y], and "vertices" lists every vertex's id and

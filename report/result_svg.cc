@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/files.h"
+#include "instance/centre_sets.h"
 #include "instance/coordinates.h"
 #include "instance/instance_reader.h"
 #include "instance/instance_record.h"
@@ -242,23 +243,105 @@ std::vector<int> centreColours(const std::vector<Point>& places) {
   return colour;
 }
 
-std::string resultSvg() {
-  int n = record.vertices;
+namespace {
+
+std::string legendText() {
   char legend[400];
   std::snprintf(legend, sizeof legend,
-                "n = %d, p = %d, S = %.2f, coverage %.2f %%, solver gap %s; "
-                "squares: centres, grey: uncovered",
-                n, record.facilidades,
+                "n = %d, p = %d, S = %.2f, coverage %.2f %%, solver gap %s; %s",
+                record.vertices, record.facilidades,
                 static_cast<double>(record.distServico), coveragePercent(),
-                gapText().c_str());
-  std::vector<Point> places = drawnPlaces();
-  Frame f = frameOf(places, std::strlen(legend));
+                gapText().c_str(),
+                centreSets.existingGiven
+                    ? "squares: new centres, diamonds: existing centres, "
+                      "grey: uncovered"
+                    : "squares: centres, grey: uncovered");
+  return legend;
+}
+
+void appendEdges(std::string& out, const Frame& f,
+                 const std::vector<Point>& places) {
+  SegmentPaths edges(out, "e");
+  for (const EdgeRecord& e : edgeRecords) {
+    if (e.a == e.b)
+      continue;
+    const Point& a = places[e.a];
+    const Point& b = places[e.b];
+    edges.add(f.x(a), f.y(a), f.x(b), f.y(b));
+  }
+}
+
+// Per centre, in its colour: the lines to its vertices, then their dots;
+// then the uncovered vertices in grey.
+void appendVertices(std::string& out, const Frame& f,
+                    const std::vector<Point>& places,
+                    const std::vector<int32_t>& centres,
+                    const std::vector<int>& colours, double radius) {
+  int n = record.vertices;
   std::vector<VertexResult> vertices = assignVertices();
+  std::vector<std::vector<int>> members(centres.size());
+  std::vector<int> position(static_cast<std::size_t>(n), -1);
+  for (std::size_t k = 0; k < centres.size(); ++k)
+    position[centres[k]] = static_cast<int>(k);
+  for (int j = 0; j < n; ++j)
+    if (vertices[j].covered)
+      members[position[vertices[j].centre]].push_back(j);
+  for (std::size_t k = 0; k < centres.size(); ++k) {
+    const Point& c = places[centres[k]];
+    append(out, "<g class=\"k%d\">\n", colours[k]);
+    {
+      SegmentPaths lines(out, "l");
+      for (int j : members[k])
+        if (j != centres[k])
+          lines.add(f.x(c), f.y(c), f.x(places[j]), f.y(places[j]));
+    }
+    for (int j : members[k])
+      append(out, "<circle cx=\"%.1f\" cy=\"%.1f\" r=\"%.1f\"/>\n",
+             f.x(places[j]), f.y(places[j]), radius);
+    out += "</g>\n";
+  }
+  out += "<g class=\"u\">\n";
+  for (int j = 0; j < n; ++j)
+    if (!vertices[j].covered)
+      append(out, "<circle cx=\"%.1f\" cy=\"%.1f\" r=\"%.1f\"/>\n",
+             f.x(places[j]), f.y(places[j]), radius);
+  out += "</g>\n";
+}
+
+// Each centre a square of side `mark` outlined in black; a centre that was
+// open already a diamond a little larger.
+void appendCentres(std::string& out, const Frame& f,
+                   const std::vector<Point>& places,
+                   const std::vector<int32_t>& centres,
+                   const std::vector<int>& colours, double mark) {
+  for (std::size_t k = 0; k < centres.size(); ++k) {
+    const Point& c = places[centres[k]];
+    if (isExistingCentre(centres[k])) {
+      double h = 0.75 * mark;
+      append(out,
+             "<path id=\"centre-%d\" class=\"k%d m\" d=\"M%.1f %.1fL%.1f "
+             "%.1fL%.1f %.1fL%.1f %.1fZ\"/>\n",
+             centres[k] + 1, colours[k], f.x(c), f.y(c) - h, f.x(c) + h,
+             f.y(c), f.x(c), f.y(c) + h, f.x(c) - h, f.y(c));
+      continue;
+    }
+    append(out,
+           "<rect id=\"centre-%d\" class=\"k%d m\" x=\"%.1f\" y=\"%.1f\" "
+           "width=\"%.1f\" height=\"%.1f\"/>\n",
+           centres[k] + 1, colours[k], f.x(c) - mark / 2, f.y(c) - mark / 2,
+           mark, mark);
+  }
+}
+
+}  // namespace
+
+std::string resultSvg() {
+  int n = record.vertices;
+  std::string legend = legendText();
+  std::vector<Point> places = drawnPlaces();
+  Frame f = frameOf(places, legend.size());
   std::vector<int32_t> centres = distinctCentres();
   std::vector<int> colours = centreColours(places);
-  std::vector<int> colourOf(static_cast<std::size_t>(n), 0);
-  for (std::size_t k = 0; k < centres.size(); ++k)
-    colourOf[centres[k]] = colours[k];
   // Dots shrink as vertices crowd: 5 units for 100 vertices, 2 for 5,000.
   double radius = n > 0 ? std::clamp(50.0 / std::sqrt(n), 1.5, 5.0) : 5.0;
   double mark = std::max(2.2 * radius, 6.0);
@@ -273,58 +356,10 @@ std::string resultSvg() {
          std::ceil(f.height));
   appendStyle(out, static_cast<int>(centres.size()));
   out += "<rect width=\"100%\" height=\"100%\" fill=\"#fff\"/>\n";
-
-  {
-    SegmentPaths edges(out, "e");
-    for (const EdgeRecord& e : edgeRecords) {
-      if (e.a == e.b)
-        continue;
-      const Point& a = places[e.a];
-      const Point& b = places[e.b];
-      edges.add(f.x(a), f.y(a), f.x(b), f.y(b));
-    }
-  }
-
-  // Per centre: the lines to its vertices, then their dots.
-  std::vector<std::vector<int>> members(centres.size());
-  std::vector<int> position(static_cast<std::size_t>(n), -1);
-  for (std::size_t k = 0; k < centres.size(); ++k)
-    position[centres[k]] = static_cast<int>(k);
-  for (int j = 0; j < n; ++j)
-    if (vertices[j].covered)
-      members[position[vertices[j].centre]].push_back(j);
-  for (std::size_t k = 0; k < centres.size(); ++k) {
-    const Point& c = places[centres[k]];
-    append(out, "<g class=\"k%d\">\n", colourOf[centres[k]]);
-    {
-      SegmentPaths lines(out, "l");
-      for (int j : members[k])
-        if (j != centres[k])
-          lines.add(f.x(c), f.y(c), f.x(places[j]), f.y(places[j]));
-    }
-    for (int j : members[k])
-      append(out, "<circle cx=\"%.1f\" cy=\"%.1f\" r=\"%.1f\"/>\n",
-             f.x(places[j]), f.y(places[j]), radius);
-    out += "</g>\n";
-  }
-
-  out += "<g class=\"u\">\n";
-  for (int j = 0; j < n; ++j)
-    if (!vertices[j].covered)
-      append(out, "<circle cx=\"%.1f\" cy=\"%.1f\" r=\"%.1f\"/>\n",
-             f.x(places[j]), f.y(places[j]), radius);
-  out += "</g>\n";
-
-  for (std::size_t k = 0; k < centres.size(); ++k) {
-    const Point& c = places[centres[k]];
-    append(out,
-           "<rect id=\"centre-%d\" class=\"k%d m\" x=\"%.1f\" y=\"%.1f\" "
-           "width=\"%.1f\" height=\"%.1f\"/>\n",
-           centres[k] + 1, colourOf[centres[k]], f.x(c) - mark / 2,
-           f.y(c) - mark / 2, mark, mark);
-  }
-
-  append(out, "<text x=\"%.0f\" y=\"24\">%s</text>\n", kPad, legend);
+  appendEdges(out, f, places);
+  appendVertices(out, f, places, centres, colours, radius);
+  appendCentres(out, f, places, centres, colours, mark);
+  append(out, "<text x=\"%.0f\" y=\"24\">%s</text>\n", kPad, legend.c_str());
   out += "</svg>\n";
   return out;
 }

@@ -1,12 +1,16 @@
 #include "solver/solution_reader.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <vector>
 
 #include "common/end_mark.h"
 #include "common/fatal.h"
 #include "common/files.h"
 #include "common/run_files.h"
+#include "instance/centre_sets.h"
 #include "instance/instance_record.h"
+#include "solver/solver_run.h"
 
 SolverFigures solverFigures;
 
@@ -46,6 +50,24 @@ int readSolutionFrom(DataReader& in) {
   return tag;
 }
 
+void checkCentreSets() {
+  int p = record.facilidades;
+  std::vector<int32_t> chosen(record.centro, record.centro + p);
+  std::sort(chosen.begin(), chosen.end());
+  for (int32_t v : centreSets.existing)
+    if (!std::binary_search(chosen.begin(), chosen.end(), v))
+      fatalExit("\n>>> Programa %s fechou o centro existente %d",
+                kSolverCommand, v + 1);
+  if (!centreSets.candidatesGiven)
+    return;
+  for (int32_t c : chosen)
+    if (!isExistingCentre(c) &&
+        !std::binary_search(centreSets.candidates.begin(),
+                            centreSets.candidates.end(), c))
+      fatalExit("\n>>> Programa %s abriu o vertice %d, que nao e candidato",
+                kSolverCommand, c + 1);
+}
+
 int nearestCentre(int j, float& distance) {
   // Nearest centre; among equal distances the first in centro wins.
   float best = UNREACHABLE;
@@ -69,6 +91,7 @@ void reassignToCentres() {
               "\n>>> Arquivo de dados solucaoR.txt nao pode ser aberto");
   DataReader in(file, "solucao.txt");
   int tag = readSolutionFrom(in);
+  checkCentreSets();
   int p = record.facilidades;
   for (int i = 0; i < p; ++i)
     out.print("%5d", record.centro[i]);

@@ -34,8 +34,14 @@ extern SolverFigures solverFigures;
 // and its distance; -1 when no centre lies nearer than UNREACHABLE.
 int nearestCentre(int j, float& distance);
 
-// Fills centro from "solucao.txt" and writes "solucaoR.txt".
+// Fills centro from "solucao.txt", checks it against the centre sets, and
+// writes "solucaoR.txt".
 void reassignToCentres();
+
+// Ends the process when centro leaves out an existing centre or opens a
+// vertex that is neither existing nor a candidate: a solver that does not
+// know the sets must not have its answer reported. Ids in messages from 1.
+void checkCentreSets();
 
 // Reads the leading reals, the marker, the tag and p centres into centro
 // (allocated here) and solverFigures; ends the process on a missing or bad

@@ -5,8 +5,10 @@
 
 #include "common/files.h"
 #include "common/run_files.h"
+#include "instance/centre_sets.h"
 #include "instance/instance_record.h"
 #include "solver/fixed_format.h"
+#include "solver/solver_run.h"
 
 namespace {
 
@@ -75,9 +77,28 @@ void writeDistanceFile() {
   out.close();
 }
 
+// Writes a set of vertices for the solver and names it on its command line
+// after `option`.
+void writeVertexSetFile(const char* name, const std::vector<int32_t>& set,
+                        const char* option) {
+  OutFile out(std::string(runPath(name)));
+  out.print("%zu\n", set.size());
+  for (int32_t v : set)
+    out.print("%d\n", v);
+  out.close();
+  solverArguments.push_back(option);
+  solverArguments.push_back(name);
+}
+
 }  // namespace
 
 void writeSolverFiles() {
   writeCostFile();
   writeDistanceFile();
+  // Without the sets the solver is started exactly as before: no files, no
+  // arguments for them.
+  if (centreSets.existingGiven)
+    writeVertexSetFile(kOpenFile, centreSets.existing, "-F");
+  if (centreSets.candidatesGiven)
+    writeVertexSetFile(kCandidatesFile, centreSets.candidates, "-C");
 }

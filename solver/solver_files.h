@@ -13,4 +13,8 @@
 //
 // "pmedmtrx.dat": "n p S" ("%7.2f"), then the upper triangle of cost row by
 // row, one "%11.5f" value per line.
+//
+// With --open and --candidates, also "abertos.txt" and "candidatos.txt": the
+// count, then the vertices (0-based) one a line, named to the solver by
+// "-F abertos.txt" and "-C candidatos.txt" after its other arguments.
 void writeSolverFiles();

@@ -1,0 +1,42 @@
+#pragma once
+
+// The centres a planner already has (--open FILE), which stay open and count
+// within p, and the only sites where a new centre may open (--candidates
+// FILE). Each file lists vertices numbered from 1, as the edge lists, the
+// rows of a table of points and the result files number them: separated by
+// blanks, commas or line ends, or as the "id" column of a table with a
+// header (the tool's own CSV, filtered in a spreadsheet, will do):
+//
+//   3 17 42          id,name,population
+//   108              3,Porto,237591
+//                    17,Lisboa,517802
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct CentreSets {
+  bool existingGiven = false;        // --open
+  std::vector<int32_t> existing;     // 0-based, ascending, each once
+  bool candidatesGiven = false;      // --candidates
+  std::vector<int32_t> candidates;   // 0-based, ascending, each once
+};
+
+// The sets of the run; empty without the options.
+extern CentreSets centreSets;
+
+// Reads the files --open and --candidates name (nothing without them) for
+// record.vertices vertices and record.facilidades centres. A vertex outside
+// 1 … n, more existing centres than p, or fewer candidates (beyond the
+// existing centres) than the new centres to open ends the process; a vertex
+// listed twice gets a warning and counts once.
+void loadCentreSets();
+
+// The vertices of one such file, 0-based, ascending, each once; `label`
+// names it in messages. Used by loadCentreSets, tests and fuzz targets.
+std::vector<int32_t> parseVertexList(std::string_view text,
+                                     const std::string& label, int n);
+
+// True when vertex v (0-based) is an existing centre.
+bool isExistingCentre(int32_t v);
