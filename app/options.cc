@@ -45,7 +45,7 @@ void printModes() {
       "\n***>--time-limit SECONDS  the solver program's whole-run cap"
       "\n***>--json FILE           the result as JSON"
       "\n***>--csv FILE            one row per vertex"
-      "\n***>--svg FILE            a picture of the solution (needs --coords)"
+      "\n***>--svg FILE            a picture of the solution (needs coordinates)"
       "\n***>--coords FILE         coordinates: n lines \"x y\", or TSPLIB"
       "\n***>--points              FILE is a table of points (x y [demand]),"
       " with -g or -a"

@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cstdint>
 #include <cstdio>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -43,8 +44,28 @@ uint64_t availableMemory() {
   return static_cast<uint64_t>(pages) * static_cast<uint64_t>(pageSize);
 }
 
+// The first value, n. A file that starts with a table's header ("x,y",
+// "name,lat,lon") is a table of points read without --points: the message
+// says so.
+int readVertexCount(DataReader& in) {
+  std::string_view first;
+  if (!in.tryReadToken(first))
+    in.failEnded();
+  int n = 0;
+  if (parseInt(first, n))
+    return n;
+  bool letter = (first[0] >= 'A' && first[0] <= 'Z') ||
+                (first[0] >= 'a' && first[0] <= 'z') || first[0] == '"';
+  if (letter && first.find(',') != std::string_view::npos)
+    fatalExit(
+        "\n>>> Arquivo de dados %s com valor invalido na linha %d: parece uma "
+        "tabela de pontos; leia-a com --points",
+        in.label().c_str(), in.line());
+  in.failInvalid();
+}
+
 void readHeader(DataReader& in, InputMode mode) {
-  record.vertices = in.readInt();
+  record.vertices = readVertexCount(in);
   if (mode == InputMode::B)
     record.arestas = in.readInt();
   record.facilidades = in.readInt();
@@ -107,11 +128,10 @@ void readEdges(DataReader& in) {
   warnUntouched(in, touched);
 }
 
-// The smallest distance between two distinct vertices; UNREACHABLE when
-// there are fewer than two.
+// The smallest distance between two distinct vertices.
 float smallestDistance() {
   int n = record.vertices;
-  float smallest = UNREACHABLE;
+  float smallest = std::numeric_limits<float>::infinity();
   for (int i = 0; i < n; ++i) {
     const float* row = record.cost[i];
     for (int j = 0; j < n; ++j)
