@@ -20,12 +20,21 @@ std::FILE* openForReading(const char* path) {
   return file;
 }
 
-bool readAll(std::FILE* file, std::string& text) {
+std::string readWholeInput(const char* path, const std::string& label) {
+  std::FILE* file = openForReading(path);
+  if (!file)
+    fatalExit("\n>>> Arquivo de dados %s nao pode ser aberto", label.c_str());
+  refuseRunOutput(file, label);
+  std::string text;
   char chunk[65536];
   std::size_t got;
   while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
     text.append(chunk, got);
-  return std::ferror(file) == 0;
+  bool failed = std::ferror(file) != 0;
+  std::fclose(file);
+  if (failed)
+    fatalExit("\n>>> Arquivo de dados %s nao pode ser aberto", label.c_str());
+  return text;
 }
 
 void closeReading(std::FILE* file) {

@@ -8,8 +8,10 @@
 // is a folder (which the C library would open and then fail to read).
 std::FILE* openForReading(const char* path);
 
-// Appends the rest of an open file to `text`; false on a read error.
-bool readAll(std::FILE* file, std::string& text);
+// The whole of a small input file (a table, a list, coordinates), named
+// `label` in messages: one that cannot be opened or read, or that is one of
+// the run's own outputs, ends the process.
+std::string readWholeInput(const char* path, const std::string& label);
 
 // Closes a file opened for reading; nullptr is ignored.
 void closeReading(std::FILE* file);

@@ -72,16 +72,8 @@ std::vector<int32_t> once(std::vector<int32_t> vertices,
 
 std::vector<int32_t> readVertexFile(const std::string& name) {
   std::string label = "<" + name + ">";
-  std::FILE* file = openForReading(name.c_str());
-  if (!file)
-    fatalExit("\n>>> Arquivo de dados %s nao pode ser aberto", label.c_str());
-  refuseRunOutput(file, label);
-  std::string text;
-  bool read = readAll(file, text);
-  closeReading(file);
-  if (!read)
-    fatalExit("\n>>> Arquivo de dados %s nao pode ser aberto", label.c_str());
-  return parseVertexList(text, label, record.vertices);
+  return parseVertexList(readWholeInput(name.c_str(), label), label,
+                         record.vertices);
 }
 
 }  // namespace

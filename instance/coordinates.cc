@@ -84,16 +84,9 @@ void loadCoordinates() {
   coordinatesGeographic = runOptions.geographic;
   const char* name = runOptions.coordsFile.c_str();
   std::string label = std::string("{") + name + "}";
-  std::FILE* file = openForReading(name);
-  if (!file)
-    fatalExit("\n>>> Arquivo de dados %s nao pode ser aberto", label.c_str());
   // A coordinates file is small beside the matrix: read it whole, to tell
   // the two layouts apart before parsing.
-  std::string text;
-  bool failed = !readAll(file, text);
-  closeReading(file);
-  if (failed)
-    fatalExit("\n>>> Arquivo de dados %s nao pode ser aberto", label.c_str());
+  std::string text = readWholeInput(name, label);
   DataReader in(text, label);
   readCoordinatesFrom(in, record.vertices, isTsplib(text));
 }

@@ -275,16 +275,8 @@ void parsePointTable(std::string_view text, const std::string& label,
 
 void readPointTable(const char* fileName) {
   std::string label = std::string("(") + fileName + ")";
-  std::FILE* file = openForReading(fileName);
-  if (!file)
-    fatalExit("\n>>> Arquivo de dados %s nao pode ser aberto", label.c_str());
-  refuseRunOutput(file, label);
-  std::string text;
-  bool read = readAll(file, text);
-  closeReading(file);
-  if (!read)
-    fatalExit("\n>>> Arquivo de dados %s nao pode ser aberto", label.c_str());
-  parsePointTable(text, label, runOptions.geographic, pointTable);
+  parsePointTable(readWholeInput(fileName, label), label,
+                  runOptions.geographic, pointTable);
   int n = static_cast<int>(pointTable.points.size());
   record.vertices = n;
   applyRunParameters(label);
