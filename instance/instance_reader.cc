@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cstdint>
 #include <cstdio>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -107,11 +108,12 @@ void readEdges(DataReader& in) {
   warnUntouched(in, touched);
 }
 
-// The smallest distance between two distinct vertices; UNREACHABLE when
-// there are fewer than two.
+// The smallest distance between two distinct vertices; infinite when there
+// are fewer than two. Not capped at UNREACHABLE: between the places of a
+// table of points, in metres, every distance may lie beyond it.
 float smallestDistance() {
   int n = record.vertices;
-  float smallest = UNREACHABLE;
+  float smallest = std::numeric_limits<float>::infinity();
   for (int i = 0; i < n; ++i) {
     const float* row = record.cost[i];
     for (int j = 0; j < n; ++j)

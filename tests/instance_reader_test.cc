@@ -332,4 +332,15 @@ TEST_F(InstanceReaderTest, WarnsWhenNoPairLiesWithinS) {
                       "distancia entre dois vertices e 5\n"
                     : "");
   }
+  // Distances beyond 1000000 are real between places: the smallest is named
+  // as it is.
+  writeFile("far.csv", "x,y\n0,0\n0,1500000\n4000000,0\n");
+  resetRecord();
+  runOptions.serviceDistance = 10;
+  testing::internal::CaptureStderr();
+  readInstance("far.csv", InputMode::G);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "aviso: Arquivo de dados (far.csv) sem par de vertices distintos "
+            "a ate S = 10 um do outro; a menor distancia entre dois vertices "
+            "e 1500000\n");
 }
