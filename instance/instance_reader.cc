@@ -128,7 +128,9 @@ void readEdges(DataReader& in) {
   warnUntouched(in, touched);
 }
 
-// The smallest distance between two distinct vertices.
+// The smallest distance between two distinct vertices; infinite when there
+// are fewer than two. Not capped at UNREACHABLE: between the places of a
+// table of points, in metres, every distance may lie beyond it.
 float smallestDistance() {
   int n = record.vertices;
   float smallest = std::numeric_limits<float>::infinity();

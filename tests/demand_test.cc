@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/run_options.h"
+#include "instance/point_table.h"
 #include "instance/random_source.h"
 #include "test_util.h"
 
@@ -220,4 +221,52 @@ TEST_F(DemandTest, OptionsChooseTheSource) {
   drawDemand(4294967295u);
   EXPECT_EQ(std::vector<int32_t>(record.pop, record.pop + 3), seeded);
   runOptions = RunOptions{};
+}
+
+// With a table of points the sources rank: --demand, then "demanda.txt" in
+// mode A, then the table's demand column, then the generator. Each run
+// loads its demand once, from a fresh source.
+TEST_F(DemandTest, TableColumnRanksBelowFilesAndAboveTheGenerator) {
+  ScratchFolder folder;
+  writeFile("pop.txt", "5 7");
+  writeFile("demanda.txt", "1 1");
+  parsePointTable("x,y,Population\n0,0,30\n1,1,40\n", "(t.csv)", false,
+                  pointTable);
+  runOptions = RunOptions{};
+  runOptions.points = true;
+  runOptions.instanceFile = "t.csv";
+  runOptions.seedGiven = true;
+  runOptions.seed = 9;
+  auto load = [](InputMode mode) {
+    resetRecord();
+    record.vertices = 2;
+    demandSource = DemandSource{};
+    loadDemand(mode);
+    return std::vector<int32_t>(record.pop, record.pop + 2);
+  };
+  runOptions.demandFile = "pop.txt";
+  EXPECT_EQ(load(InputMode::A), (std::vector<int32_t>{5, 7}));
+  EXPECT_EQ(demandSource.fileName, "pop.txt");
+  EXPECT_EQ(demandSource.column, "");
+  EXPECT_EQ(load(InputMode::G), (std::vector<int32_t>{5, 7}));
+  runOptions.demandFile.clear();
+  EXPECT_EQ(load(InputMode::A), (std::vector<int32_t>{1, 1}));
+  EXPECT_EQ(demandSource.fileName, "demanda.txt");
+  EXPECT_EQ(demandSource.column, "");
+  EXPECT_EQ(load(InputMode::G), (std::vector<int32_t>{30, 40}));
+  EXPECT_EQ(record.popTotal, 70);
+  EXPECT_FALSE(demandSource.drawn);
+  EXPECT_EQ(demandSource.fileName, "t.csv");
+  EXPECT_EQ(demandSource.column, "Population");
+  // Without a demand column, or without --points, the generator.
+  parsePointTable("0 0\n1 1\n", "(t.csv)", false, pointTable);
+  load(InputMode::G);
+  EXPECT_TRUE(demandSource.drawn);
+  EXPECT_EQ(demandSource.seed, 9u);
+  parsePointTable("0 0 30\n1 1 40\n", "(t.csv)", false, pointTable);
+  runOptions.points = false;
+  load(InputMode::G);
+  EXPECT_TRUE(demandSource.drawn);
+  runOptions = RunOptions{};
+  pointTable = PointTable{};
 }

@@ -3,13 +3,19 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
+#include "common/run_options.h"
 #include "test_util.h"
 
 namespace {
 
 class InstanceReaderTest : public RecordTest {
  protected:
+  void TearDown() override {
+    runOptions = RunOptions{};
+    RecordTest::TearDown();
+  }
   void read(const std::string& text, InputMode mode) {
     DataReader in(std::string_view(text), "(inst.txt)");
     readInstanceFrom(in, mode);
@@ -191,4 +197,150 @@ TEST_F(InstanceReaderTest, UnallocatableSizeEndsWithAllocationMessage) {
   resetRecord();
   EXPECT_EQ(failure("2147483647 0 1 10\n", InputMode::B),
             "\n>>> Memoria insuficiente para cost[2147483647]");
+}
+
+// A matrix file that holds the diagonal too, or the whole n x n matrix, read
+// as the triangle would shift every distance: refused. Any other surplus is
+// ignored with a warning, as before.
+TEST_F(InstanceReaderTest, TriangleWithDiagonalAndFullMatrixAreRefused) {
+  auto values = [](int count) {
+    std::string text;
+    for (int i = 0; i < count; ++i)
+      text += " 1";
+    return text;
+  };
+  for (int n = 1; n <= 4; ++n) {
+    int triangle = n * (n - 1) / 2;
+    std::string header = std::to_string(n) + " 1 10\n";
+    auto message = [&](int count, const std::string& layout) {
+      return "\n>>> Arquivo de dados (inst.txt) com " + std::to_string(count) +
+             " valores depois do cabecalho: " + layout +
+             "; o formato pede o triangulo superior sem a diagonal, n(n-1)/2 "
+             "= " +
+             std::to_string(triangle) + " valores";
+    };
+    resetRecord();
+    // For n = 1 the two layouts are the same single value.
+    EXPECT_EQ(
+        failure(header + values(triangle + n), InputMode::G),
+        message(triangle + n, n == 1 ? "a matriz completa, n x n"
+                                     : "o triangulo superior com a diagonal, "
+                                       "n(n+1)/2"))
+        << n;
+    resetRecord();
+    EXPECT_EQ(failure(header + values(n * n), InputMode::A),
+              message(n * n, "a matriz completa, n x n"))
+        << n;
+    std::vector<int> surpluses = {1, n + 1, n * (n + 1) / 2 + 1};
+    if (n > 2)
+      surpluses.push_back(n - 1);
+    for (int extra : surpluses) {
+      if (extra == n || extra == n * (n + 1) / 2)
+        continue;
+      resetRecord();
+      testing::internal::CaptureStderr();
+      read(header + values(triangle + extra), InputMode::G);
+      EXPECT_EQ(testing::internal::GetCapturedStderr(),
+                "aviso: Arquivo de dados (inst.txt) com valores alem dos que "
+                "o cabecalho anuncia, a partir da linha 2; ignorados\n")
+          << n << " " << extra;
+    }
+  }
+}
+
+// p and S from the command line replace the header's before either is
+// checked, and a refusal names the option that gave the value.
+TEST_F(InstanceReaderTest, CommandLineOverridesPAndS) {
+  runOptions.facilitiesGiven = true;
+  runOptions.facilities = 3;
+  runOptions.serviceGiven = true;
+  runOptions.serviceDistance = 12.5f;
+  read("3 7 2e6\n5 20\n12\n", InputMode::G);
+  EXPECT_EQ(record.facilidades, 3);
+  EXPECT_EQ(record.distServico, 12.5f);
+  resetRecord();
+  read("3 2 9 2e6\n1 2 5\n2 3 5\n", InputMode::B);
+  EXPECT_EQ(record.facilidades, 3);
+  EXPECT_EQ(record.arestas, 2);
+  EXPECT_EQ(record.distServico, 12.5f);
+
+  resetRecord();
+  runOptions.facilities = 4;
+  EXPECT_EQ(failure("3 1 10\n5 20\n12\n", InputMode::G),
+            "\n>>> Opcao --facilities com p maior que n = 3");
+  resetRecord();
+  runOptions.facilities = 3;
+  runOptions.serviceDistance = 1000000.0f;
+  EXPECT_EQ(failure("3 1 10\n5 20\n12\n", InputMode::A),
+            "\n>>> Opcao --service-distance com distancia de servico a "
+            "partir de 1000000");
+  // Without the option, the header's value is the one refused.
+  resetRecord();
+  runOptions.serviceGiven = false;
+  EXPECT_EQ(failure("3 1 1e6\n5 20\n12\n", InputMode::G),
+            "\n>>> Arquivo de dados (inst.txt) com distancia de servico a "
+            "partir de 1000000");
+  resetRecord();
+  runOptions.facilitiesGiven = false;
+  runOptions.serviceGiven = true;
+  runOptions.serviceDistance = 10;
+  EXPECT_EQ(failure("3 4 10\n5 20\n12\n", InputMode::G),
+            "\n>>> Arquivo de dados (inst.txt) com p maior que n");
+}
+
+// S in another unit than the distances covers nothing: one warning naming
+// the smallest distance; none when a pair lies exactly at S.
+TEST_F(InstanceReaderTest, WarnsWhenNoPairLiesWithinS) {
+  struct Case {
+    const char* text;
+    InputMode mode;
+    const char* warnings;
+  } cases[] = {
+      {"3 1 4.5\n5 20\n12\n", InputMode::G,
+       "aviso: Arquivo de dados (inst.txt) sem par de vertices distintos a "
+       "ate S = 4.5 um do outro; a menor distancia entre dois vertices e 5\n"},
+      {"3 1 5\n5 20\n12\n", InputMode::G, ""},
+      {"3 2 1 7.2\n1 2 7.25\n2 3 9\n", InputMode::B,
+       "aviso: Arquivo de dados (inst.txt) sem par de vertices distintos a "
+       "ate S = 7.2 um do outro; a menor distancia entre dois vertices e "
+       "7.25\n"},
+      {"3 2 1 7.25\n1 2 7.25\n2 3 9\n", InputMode::B, ""},
+      {"1 1 0\n", InputMode::A, ""},
+      {"0 0 0\n", InputMode::G, ""},
+      {"1 0 1 0\n", InputMode::B, ""},
+  };
+  for (const Case& c : cases) {
+    resetRecord();
+    testing::internal::CaptureStderr();
+    read(c.text, c.mode);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), c.warnings) << c.text;
+  }
+
+  // A table of points warns under its own name.
+  ScratchFolder folder;
+  writeFile("t.csv", "x,y\n0,0\n3,4\n");
+  runOptions.points = true;
+  for (float s : {4.99f, 5.0f}) {
+    resetRecord();
+    runOptions.serviceGiven = true;
+    runOptions.serviceDistance = s;
+    testing::internal::CaptureStderr();
+    readInstance("t.csv", InputMode::G);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              s < 5 ? "aviso: Arquivo de dados (t.csv) sem par de vertices "
+                      "distintos a ate S = 4.99 um do outro; a menor "
+                      "distancia entre dois vertices e 5\n"
+                    : "");
+  }
+  // Distances beyond 1000000 are real between places: the smallest is named
+  // as it is.
+  writeFile("far.csv", "x,y\n0,0\n0,1500000\n4000000,0\n");
+  resetRecord();
+  runOptions.serviceDistance = 10;
+  testing::internal::CaptureStderr();
+  readInstance("far.csv", InputMode::G);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "aviso: Arquivo de dados (far.csv) sem par de vertices distintos "
+            "a ate S = 10 um do outro; a menor distancia entre dois vertices "
+            "e 1500000\n");
 }

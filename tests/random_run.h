@@ -10,9 +10,12 @@
 #include <random>
 #include <string>
 
+#include "common/run_options.h"
 #include "common/token_reader.h"
+#include "instance/demand.h"
 #include "instance/instance_reader.h"
 #include "instance/instance_record.h"
+#include "instance/point_table.h"
 #include "report/coverage.h"
 #include "solver/solution_reader.h"
 #include "test_util.h"
@@ -50,6 +53,32 @@ inline void runRandomInstance(std::mt19937& rng) {
   std::string answer = "12.5 10 0.25\n9999999\n4\n";
   for (int k = 0; k < p; ++k)
     answer += std::to_string(pick(0, n - 1)) + " ";
+  writeFile("solucao.txt", answer);
+  reassignToCentres();
+  evaluateCoverage();
+}
+
+// A run on the table of points `table`, as --points makes it: read from
+// "t.csv" with p and S from the command line, demands from its column (else
+// drawn from seed 1), then the answer `answer` written as "solucao.txt".
+// Leaves runOptions as the run set them.
+inline void runPointTable(const std::string& table, int p, float s,
+                          const std::string& answer) {
+  resetRecord();
+  writeFile("t.csv", table);
+  runOptions = RunOptions{};
+  runOptions.mode = 'G';
+  runOptions.points = true;
+  runOptions.instanceFile = "t.csv";
+  runOptions.facilitiesGiven = true;
+  runOptions.facilities = p;
+  runOptions.serviceGiven = true;
+  runOptions.serviceDistance = s;
+  runOptions.seedGiven = true;
+  runOptions.seed = 1;
+  readInstance("t.csv", InputMode::G);
+  demandSource = DemandSource{};
+  loadDemand(InputMode::G);
   writeFile("solucao.txt", answer);
   reassignToCentres();
   evaluateCoverage();

@@ -92,3 +92,37 @@ TEST(ResultCsvTest, VertexNoCentreReachesHasEmptyCells) {
             "1,0,1,0,1,1\n2,0,1,2,0,0\n3,0,,,0,0\n");
   resetRecord();
 }
+
+// A table of points adds each vertex's place as read, in the shortest text
+// that reads back the same; -0 was read as 0.
+TEST(ResultCsvTest, TableOfPointsEndsRowsWithThePlace) {
+  ScratchFolder folder;
+  runPointTable(
+      "x,y,weight\n0.5,1e-7,3\n3.5,4.0000001,4\n0.5,-0,5\n0.5,12.5,6\n", 1, 5,
+      "9999999 1 0");
+  EXPECT_EQ(resultCsv(),
+            "id,demand,centre,distance,covered,is_centre,x,y\n"
+            "1,3,1,0,1,1,0.5,1e-07\n"
+            "2,4,1,5,1,0,3.5,4.0000001\n"
+            "3,5,1,1e-07,1,0,0.5,0\n"
+            "4,6,1,12.5,0,0,0.5,12.5\n");
+  runPointTable("lat,lon\n41.14961,-8.61099\n38.71667,-9.13333\n", 1, 1000,
+                "9999999 1 0");
+  std::string csv = resultCsv();
+  EXPECT_EQ(csv.substr(0, csv.find('\n')),
+            "id,demand,centre,distance,covered,is_centre,longitude,latitude");
+  EXPECT_NE(csv.find(",0,1,1,-8.61099,41.14961\n2,"), std::string::npos);
+  EXPECT_EQ(csv.substr(csv.size() - 19), ",-9.13333,38.71667\n");
+
+  // Places from --coords leave the table as it has always been.
+  runOptions = RunOptions{};
+  runOptions.coordsFile = "xy.txt";
+  std::string placed = resultCsv();
+  coordinates.clear();
+  EXPECT_EQ(placed, resultCsv());
+  EXPECT_EQ(placed.substr(0, placed.find('\n')),
+            "id,demand,centre,distance,covered,is_centre");
+  runOptions = RunOptions{};
+  coordinatesGeographic = false;
+  resetRecord();
+}

@@ -115,3 +115,47 @@ TEST_F(ResultJsonTest, DemandSourceAndInstance) {
   // A file name that is not UTF-8 still gives a valid document.
   EXPECT_EQ(doc["demand"]["file"], "pop\xef\xbf\xbd.txt");
 }
+
+// A table of points puts its places in the document as read; the demand's
+// source is the table's column.
+TEST_F(ResultJsonTest, TableOfPointsCarriesItsPlaces) {
+  runPointTable("x,y,weight\n0.5,1e-7,3\n3.5,4.0000001,4\n0.5,12.5,6\n", 2, 5,
+                "9999999 1 2 1");
+  std::string text = resultJson();
+  json doc = json::parse(text);
+  EXPECT_EQ(doc["instance"]["layout"], "point table");
+  EXPECT_EQ(doc["instance"]["coordinates"], "x, y");
+  EXPECT_EQ(doc["demand"], json::parse(R"({"source": "table", "file": "t.csv",
+      "seed": null, "column": "weight"})"));
+  ASSERT_EQ(doc["centres"].size(), 2u);
+  EXPECT_EQ(doc["centres"][0]["id"], 3);
+  EXPECT_EQ(doc["centres"][0]["coordinates"], json::array({0.5, 12.5}));
+  EXPECT_EQ(doc["centres"][1]["coordinates"], json::array({3.5, 4.0000001}));
+  EXPECT_EQ(doc["vertices"], json::parse(R"([
+      {"id": 1, "coordinates": [0.5, 1e-7]},
+      {"id": 2, "coordinates": [3.5, 4.0000001]},
+      {"id": 3, "coordinates": [0.5, 12.5]}])"));
+  // Shortest text, not the seventeen digits of the double.
+  EXPECT_NE(text.find("4.0000001\n"), std::string::npos);
+  EXPECT_NE(text.find("1e-07\n"), std::string::npos);
+
+  runPointTable("longitude,latitude\n-8.61099,41.14961\n", 1, 10,
+                "9999999 1 0");
+  doc = json::parse(resultJson());
+  EXPECT_EQ(doc["instance"]["coordinates"], "longitude, latitude");
+  EXPECT_EQ(doc["demand"]["source"], "random");
+  EXPECT_FALSE(doc["demand"].contains("column"));
+  EXPECT_EQ(doc["vertices"][0]["coordinates"],
+            json::array({-8.61099, 41.14961}));
+
+  // Places from --coords leave the document as it has always been.
+  runOptions = RunOptions{};
+  runOptions.mode = 'G';
+  runOptions.instanceFile = "inst.txt";
+  runOptions.coordsFile = "xy.txt";
+  std::string placed = resultJson();
+  coordinates.clear();
+  EXPECT_EQ(placed, resultJson());
+  EXPECT_EQ(placed.find("coordinates"), std::string::npos);
+  coordinatesGeographic = false;
+}

@@ -9,6 +9,7 @@
 
 #include "instance/coordinates.h"
 #include "instance/instance_reader.h"
+#include "instance/point_table.h"
 #include "random_run.h"
 
 namespace {
@@ -103,8 +104,51 @@ bool findPoint(const std::string& svg, const std::string& pattern, double& x,
 
 class ResultSvgTest : public RecordTest {
  protected:
+  void TearDown() override {
+    runOptions = RunOptions{};
+    coordinates.clear();
+    coordinatesGeographic = false;
+    RecordTest::TearDown();
+  }
   ScratchFolder folder;
 };
+
+bool isWhite(const Picture& picture, int col, int row) {
+  const unsigned char* p =
+      &picture.rgba[(static_cast<std::size_t>(row) * picture.width + col) *
+                    picture.channels];
+  return p[0] >= 250 && p[1] >= 250 && p[2] >= 250;
+}
+
+// The rightmost column of the legend band (above the plot) that holds a dark
+// pixel of its text; -1 when there is none.
+int legendRight(const Picture& picture) {
+  int right = -1;
+  for (int row = 0; row < 36; ++row)
+    for (int col = 0; col < picture.width; ++col) {
+      const unsigned char* p =
+          &picture.rgba[(static_cast<std::size_t>(row) * picture.width + col) *
+                        picture.channels];
+      if (p[0] < 128 && p[1] < 128 && p[2] < 128)
+        right = std::max(right, col);
+    }
+  return right;
+}
+
+// The mean row of the pixels in exactly `colour`: the centre's square and
+// its vertices' dots.
+double meanRowOf(const Picture& picture, const std::string& colour) {
+  double sum = 0;
+  int count = 0;
+  for (int row = 0; row < picture.height; ++row)
+    for (int col = 0; col < picture.width; ++col)
+      if (picture.colourAt(col, row) == colour) {
+        sum += row;
+        ++count;
+      }
+  EXPECT_GT(count, 0) << colour;
+  return count > 0 ? sum / count : 0;
+}
 
 }  // namespace
 
@@ -178,4 +222,168 @@ TEST_F(ResultSvgTest, FiveThousandVerticesStaySmall) {
   EXPECT_EQ(circles, static_cast<std::size_t>(n));
   EXPECT_GT(render(svg).width, 0);
   edgeRecords.clear();
+}
+
+// The places of Portugal with Porto and Lisbon as the centres: north up,
+// the mainland as tall as it is against its width, the legend inside.
+TEST_F(ResultSvgTest, PortugalNorthUpUnstretchedLegendInside) {
+  std::string table =
+      readText(MCLP_SOURCE_DIR "/bench/data/geonames-cities/cities_PT.csv");
+  ASSERT_FALSE(table.empty());
+  // One place a line after the header; vertices from 0.
+  auto vertexOf = [&](const std::string& name) {
+    std::size_t at = table.find("," + name + ",");
+    EXPECT_NE(at, std::string::npos) << name;
+    return static_cast<int>(
+               std::count(table.begin(), table.begin() + at, '\n')) -
+           1;
+  };
+  int porto = vertexOf("Porto"), lisbon = vertexOf("Lisbon");
+  runPointTable(
+      table, 2, 30000,
+      "9999999 1 " + std::to_string(porto) + " " + std::to_string(lisbon));
+  ASSERT_TRUE(coordinatesGeographic);
+  ASSERT_NEAR(coordinates[porto].y, 41.15, 0.01);
+  Picture picture = render(resultSvg());
+  ASSERT_GT(picture.width, 0);
+  EXPECT_LT(meanRowOf(picture, centreColour(0)),
+            meanRowOf(picture, centreColour(1)) - 50);
+
+  // The mainland is the rightmost block of drawn columns: the islands lie
+  // hundreds of pixels to the west.
+  std::vector<int> top(picture.width, picture.height),
+      bottom(picture.width, -1);
+  for (int row = 40; row < picture.height; ++row)
+    for (int col = 0; col < picture.width; ++col)
+      if (!isWhite(picture, col, row)) {
+        top[col] = std::min(top[col], row);
+        bottom[col] = std::max(bottom[col], row);
+      }
+  int right = picture.width - 1;
+  while (right >= 0 && bottom[right] < 0)
+    --right;
+  ASSERT_GE(right, 0);
+  int left = right, upper = top[right], lower = bottom[right];
+  for (int col = right; col >= 0 && col > left - 20; --col)
+    if (bottom[col] >= 0) {
+      left = col;
+      upper = std::min(upper, top[col]);
+      lower = std::max(lower, bottom[col]);
+    }
+  double drawn = double(right - left + 1) / (lower - upper + 1);
+
+  PointTable places;
+  parsePointTable(table, "(cities_PT.csv)", false, places);
+  double west = 0, east = -180, south = 90, north = -90;
+  for (const Point& p : places.points) {
+    if (p.x < -10)  // Azores and Madeira
+      continue;
+    west = std::min(west, p.x);
+    east = std::max(east, p.x);
+    south = std::min(south, p.y);
+    north = std::max(north, p.y);
+  }
+  double middle = (south + north) / 2;
+  double wide = greatCircleMetres({west, middle}, {east, middle});
+  double tall = greatCircleMetres({west, south}, {west, north});
+  EXPECT_NEAR(drawn / (wide / tall), 1.0, 0.1)
+      << "drawn " << right - left + 1 << " x " << lower - upper + 1;
+
+  int legend = legendRight(picture);
+  EXPECT_GT(legend, 100);
+  EXPECT_LT(legend, picture.width - 10);
+}
+
+// A country as tall and narrow as a strip along a meridian: the plot is a
+// few pixels wide, and the picture still holds the whole legend.
+TEST_F(ResultSvgTest, NarrowPlotKeepsTheWholeLegend) {
+  std::mt19937 rng(11);
+  std::uniform_real_distribution<double> unit(0, 1);
+  std::string table = "lon,lat,population\n";
+  char row[80];
+  for (int i = 0; i < 1000; ++i) {
+    double lon = -70.5 + 0.6 * unit(rng), lat = -18 - 35 * unit(rng);
+    std::snprintf(row, sizeof row, "%.5f,%.5f,%d\n", lon, lat, 100000 + i);
+    table += row;
+  }
+  runPointTable(table, 3, 999999, "1 0.5 0 9999999 1 0 1 2");
+  std::string svg = resultSvg();
+  ASSERT_NE(svg.find("solver gap 50.00 %"), std::string::npos);
+  Picture picture = render(svg);
+  ASSERT_GT(picture.width, 0);
+  int legend = legendRight(picture);
+  EXPECT_GT(legend, 700);
+  EXPECT_LT(legend, picture.width - 10);
+}
+
+// Forty centres with the twelve colours: neighbouring centres never share a
+// colour. Colours taken in turn (k % 12) fail this here: 5 of the 40 centres
+// then have the colour of their nearest centre (no two distinct colours of
+// the palette differ by less than 29.3).
+TEST_F(ResultSvgTest, NeighbouringCentresDifferPlainly) {
+  // The difference is CIE 1976: black to white is 100, red to black 117.3.
+  EXPECT_NEAR(colourDifference("#000000", "#ffffff"), 100.0, 0.01);
+  EXPECT_NEAR(colourDifference("#ff0000", "#000000"), 117.3, 0.1);
+
+  std::mt19937 rng(40);
+  std::uniform_real_distribution<double> place(0, 1000);
+  int n = 400, p = 40;
+  std::string table = "x,y\n", answer = "9999999 1";
+  for (int j = 0; j < n; ++j) {
+    double x = place(rng), y = place(rng);
+    table += std::to_string(x) + "," + std::to_string(y) + "\n";
+  }
+  for (int k = 0; k < p; ++k) {
+    answer += ' ';
+    answer += std::to_string(k * 10);
+  }
+  runPointTable(table, p, 60, answer);
+  std::string svg = resultSvg();
+  Picture picture = render(svg);
+  ASSERT_GT(picture.width, 0);
+
+  struct Centre {
+    int colour;
+    double x, y;
+  };
+  std::vector<Centre> centres;
+  std::regex square(
+      "id=\"centre-([0-9]+)\" class=\"k([0-9]+) m\" x=\"([0-9.]+)\" "
+      "y=\"([0-9.]+)\" width=\"([0-9.]+)\"");
+  for (std::sregex_iterator it(svg.begin(), svg.end(), square), end; it != end;
+       ++it) {
+    const std::smatch& m = *it;
+    double half = std::stod(m[5]) / 2;
+    Centre c{std::stoi(m[2]), std::stod(m[3]) + half, std::stod(m[4]) + half};
+    EXPECT_EQ(std::stoi(m[1]), static_cast<int>(centres.size()) * 10 + 1);
+    EXPECT_EQ(picture.colourAt(c.x, c.y), centreColour(c.colour));
+    centres.push_back(c);
+  }
+  ASSERT_EQ(centres.size(), static_cast<std::size_t>(p));
+  auto nearestOf = [&](std::size_t k) {
+    std::size_t nearest = k;
+    double best = HUGE_VAL;
+    for (std::size_t m = 0; m < centres.size(); ++m) {
+      double d =
+          std::hypot(centres[m].x - centres[k].x, centres[m].y - centres[k].y);
+      if (m != k && d < best) {
+        best = d;
+        nearest = m;
+      }
+    }
+    return nearest;
+  };
+  int inTurnFails = 0;
+  for (std::size_t k = 0; k < centres.size(); ++k) {
+    std::size_t m = nearestOf(k);
+    EXPECT_NE(centres[k].colour, centres[m].colour) << k << " " << m;
+    EXPECT_GE(colourDifference(centreColour(centres[k].colour),
+                               centreColour(centres[m].colour)),
+              29)
+        << k << " " << m;
+    if (colourDifference(centreColour(static_cast<int>(k)),
+                         centreColour(static_cast<int>(m))) < 29)
+      ++inTurnFails;
+  }
+  EXPECT_GT(inTurnFails, 0);
 }
