@@ -152,9 +152,14 @@ void warnNothingWithinS(const std::string& label) {
   float smallest = smallestDistance();
   if (smallest <= record.distServico)
     return;
-  char s[32], d[32];
-  *std::to_chars(s, s + sizeof s - 1, record.distServico).ptr = '\0';
-  *std::to_chars(d, d + sizeof d - 1, smallest).ptr = '\0';
+  char s[64], d[64];
+  // Fixed notation, which a user compares with S at a glance: 100000, not
+  // 1e+05.
+  *std::to_chars(s, s + sizeof s - 1, record.distServico,
+                 std::chars_format::fixed)
+       .ptr = '\0';
+  *std::to_chars(d, d + sizeof d - 1, smallest, std::chars_format::fixed)
+       .ptr = '\0';
   warn(
       "Arquivo de dados %s sem par de vertices distintos a ate S = %s um do "
       "outro; a menor distancia entre dois vertices e %s",

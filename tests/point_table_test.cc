@@ -112,7 +112,10 @@ TEST_F(PointTableTest, BadRowsNameFileLineAndExpectation) {
     std::string message;
   } cases[] = {
       {"x,y\n1,2\n3\n", false,
-       "com 1 campo(s) na linha 3; esperada a coluna y"},
+       "com 1 campos na linha 3, e o cabecalho (linha 1) tem 2"},
+      {"name,lat,lon\nLisboa,38.71667,-9,13333\n", false,
+       "com 4 campos na linha 2, e o cabecalho (linha 1) tem 3"},
+      {"1 2\n3\n", false, "com 1 campo(s) na linha 2; esperada a coluna 2 (y)"},
       {"1 2 3\n4 5\n", false,
        "com 2 campo(s) na linha 2; esperada a coluna 3 (demanda)"},
       {"1 2\n-8 x\n", true,
