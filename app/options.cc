@@ -45,7 +45,8 @@ void printModes() {
       "\n***>--time-limit SECONDS  the solver program's whole-run cap"
       "\n***>--json FILE           the result as JSON"
       "\n***>--csv FILE            one row per vertex"
-      "\n***>--svg FILE            a picture of the solution (needs coordinates)"
+      "\n***>--svg FILE            a picture of the solution (needs "
+      "coordinates)"
       "\n***>--coords FILE         coordinates: n lines \"x y\", or TSPLIB"
       "\n***>--points              FILE is a table of points (x y [demand]),"
       " with -g or -a"
@@ -183,9 +184,8 @@ void checkCombinations() {
             ? "--facilities P e --service-distance S"
         : !runOptions.facilitiesGiven ? "--facilities P"
                                       : "--service-distance S";
-    fatalExit(
-        "\n>>> Uma tabela de pontos nao traz p nem S: informe %s",
-        missing.c_str());
+    fatalExit("\n>>> Uma tabela de pontos nao traz p nem S: informe %s",
+              missing.c_str());
   }
 }
 

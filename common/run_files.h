@@ -24,7 +24,7 @@ inline constexpr const char* kDemandFile = "demanda.txt";
 // The files a run may write into its folder, the solver's temporary twin of
 // "solucao.txt" included; the last two only with --open and --candidates.
 inline constexpr const char* kRunOutputs[] = {
-    kCostFile,         kDistanceFile, kSolutionFile, kSolutionTemporary,
+    kCostFile,         kDistanceFile, kSolutionFile,  kSolutionTemporary,
     kReassignmentFile, kOpenFile,     kCandidatesFile};
 
 // Sets the run's folder; empty (the default) is the working directory.

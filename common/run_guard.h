@@ -14,9 +14,9 @@ void guardRun();
 void catchInterrupts();
 
 // Holds an exclusive lock on the run's folder itself (the working directory,
-// or the --workdir folder, made when missing) for the rest of the process; the kernel releases it when the process ends, however it
-// ends. Another run holding it ends this one with a message, before it has
-// touched any file.
+// or the --workdir folder, made when missing) for the rest of the process; the
+// kernel releases it when the process ends, however it ends. Another run
+// holding it ends this one with a message, before it has touched any file.
 void lockWorkingDirectory();
 
 // Sets the routine the interrupt handler runs, with the signal, before it

@@ -8,26 +8,26 @@
 // instance file, no solver arguments, no result files, the run's files in
 // the working directory.
 struct RunOptions {
-  bool seedGiven = false;       // --seed N
-  uint32_t seed = 0;            // the N of --seed
-  std::string demandFile;       // --demand FILE; empty: the mode decides
-  std::string timeLimit;        // --time-limit SECONDS, as given; empty: no cap
-  std::string jsonFile;         // --json FILE
-  std::string csvFile;          // --csv FILE
-  std::string svgFile;          // --svg FILE
-  std::string geojsonFile;      // --geojson FILE
-  std::string coordsFile;       // --coords FILE
-  std::string openFile;         // --open FILE: centres that stay open
-  std::string candidatesFile;   // --candidates FILE: sites for new centres
-  std::string workFolder;       // --workdir DIR; empty: the working directory
-  bool points = false;          // --points: the instance is a table of points
-  bool geographic = false;      // --geographic: coordinates are lon, lat
-  bool facilitiesGiven = false; // --facilities P
-  int32_t facilities = 0;       // the P of --facilities
-  bool serviceGiven = false;    // --service-distance S
-  float serviceDistance = 0;    // the S of --service-distance
-  std::string instanceFile;     // the file after the mode
-  char mode = 0;                // 'B', 'G' or 'A', from -b, -g or -a
+  bool seedGiven = false;      // --seed N
+  uint32_t seed = 0;           // the N of --seed
+  std::string demandFile;      // --demand FILE; empty: the mode decides
+  std::string timeLimit;       // --time-limit SECONDS, as given; empty: no cap
+  std::string jsonFile;        // --json FILE
+  std::string csvFile;         // --csv FILE
+  std::string svgFile;         // --svg FILE
+  std::string geojsonFile;     // --geojson FILE
+  std::string coordsFile;      // --coords FILE
+  std::string openFile;        // --open FILE: centres that stay open
+  std::string candidatesFile;  // --candidates FILE: sites for new centres
+  std::string workFolder;      // --workdir DIR; empty: the working directory
+  bool points = false;         // --points: the instance is a table of points
+  bool geographic = false;     // --geographic: coordinates are lon, lat
+  bool facilitiesGiven = false;  // --facilities P
+  int32_t facilities = 0;        // the P of --facilities
+  bool serviceGiven = false;     // --service-distance S
+  float serviceDistance = 0;     // the S of --service-distance
+  std::string instanceFile;      // the file after the mode
+  char mode = 0;                 // 'B', 'G' or 'A', from -b, -g or -a
 };
 
 // The process-wide options, set once from the command line.

@@ -53,8 +53,7 @@ std::vector<int32_t> once(std::vector<int32_t> vertices,
     if (vertices[k] == vertices[k - 1] &&
         (repeated.empty() || repeated.back() != vertices[k]))
       repeated.push_back(vertices[k]);
-  vertices.erase(std::unique(vertices.begin(), vertices.end()),
-                 vertices.end());
+  vertices.erase(std::unique(vertices.begin(), vertices.end()), vertices.end());
   if (!repeated.empty()) {
     constexpr std::size_t kShown = 5;
     std::string shown;
@@ -62,10 +61,11 @@ std::vector<int32_t> once(std::vector<int32_t> vertices,
       shown += ' ';
       shown += std::to_string(repeated[k] + 1);
     }
-    warn("Arquivo de dados %s repete %zu vertice(s):%s%s; cada um conta uma "
-         "vez",
-         label.c_str(), repeated.size(), shown.c_str(),
-         repeated.size() > kShown ? " ..." : "");
+    warn(
+        "Arquivo de dados %s repete %zu vertice(s):%s%s; cada um conta uma "
+        "vez",
+        label.c_str(), repeated.size(), shown.c_str(),
+        repeated.size() > kShown ? " ..." : "");
   }
   return vertices;
 }
@@ -136,7 +136,6 @@ void loadCentreSets() {
           "\n>>> Arquivo de dados <%s> com %d local(is) candidato(s) fora dos "
           "centros existentes, para %d centro(s) novo(s) (p = %d, %d "
           "existente(s))",
-          runOptions.candidatesFile.c_str(), fresh, p - existing, p,
-          existing);
+          runOptions.candidatesFile.c_str(), fresh, p - existing, p, existing);
   }
 }

@@ -17,10 +17,10 @@
 #include <vector>
 
 struct CentreSets {
-  bool existingGiven = false;        // --open
-  std::vector<int32_t> existing;     // 0-based, ascending, each once
-  bool candidatesGiven = false;      // --candidates
-  std::vector<int32_t> candidates;   // 0-based, ascending, each once
+  bool existingGiven = false;       // --open
+  std::vector<int32_t> existing;    // 0-based, ascending, each once
+  bool candidatesGiven = false;     // --candidates
+  std::vector<int32_t> candidates;  // 0-based, ascending, each once
 };
 
 // The sets of the run; empty without the options.

@@ -8,8 +8,8 @@
 //   30 40
 //
 // anything after the n-th ignored. Otherwise a table of points gives them
-// from its demand column, when it has one. Otherwise they are drawn: uniform 20 … 30
-// when n < 150, otherwise normal (80, 15) truncated toward zero, seeded by
+// from its demand column, when it has one. Otherwise they are drawn: uniform 20
+// … 30 when n < 150, otherwise normal (80, 15) truncated toward zero, seeded by
 // --seed or from the clock in whole seconds.
 
 #include <cstdint>

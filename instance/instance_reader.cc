@@ -158,8 +158,8 @@ void warnNothingWithinS(const std::string& label) {
   *std::to_chars(s, s + sizeof s - 1, record.distServico,
                  std::chars_format::fixed)
        .ptr = '\0';
-  *std::to_chars(d, d + sizeof d - 1, smallest, std::chars_format::fixed)
-       .ptr = '\0';
+  *std::to_chars(d, d + sizeof d - 1, smallest, std::chars_format::fixed).ptr =
+      '\0';
   warn(
       "Arquivo de dados %s sem par de vertices distintos a ate S = %s um do "
       "outro; a menor distancia entre dois vertices e %s",

@@ -41,7 +41,8 @@ struct Role {
 constexpr Role kRoles[] = {
     {{"x", "lon", "longitude"}, &Columns::x, &Columns::xName},
     {{"y", "lat", "latitude"}, &Columns::y, &Columns::yName},
-    {{"demand", "population", "weight"}, &Columns::demand,
+    {{"demand", "population", "weight"},
+     &Columns::demand,
      &Columns::demandName}};
 
 Columns columnsByName(const std::vector<std::string>& header,
@@ -64,10 +65,10 @@ Columns columnsByName(const std::vector<std::string>& header,
     }
   }
   if (columns.x < 0 || columns.y < 0)
-    fatalExit(
-        "\n>>> Arquivo de dados %s sem coluna %s no cabecalho (linha %d)",
-        label.c_str(),
-        columns.x < 0 ? "x, lon ou longitude" : "y, lat ou latitude", line);
+    fatalExit("\n>>> Arquivo de dados %s sem coluna %s no cabecalho (linha %d)",
+              label.c_str(),
+              columns.x < 0 ? "x, lon ou longitude" : "y, lat ou latitude",
+              line);
   std::string x = lowered(header[columns.x]);
   std::string y = lowered(header[columns.y]);
   bool xGeographic = x != "x";
@@ -179,8 +180,8 @@ constexpr double kRadian = 3.14159265358979323846 / 180.0;
 double haversine(const Point& a, const Point& b, double cosA, double cosB) {
   double halfLatitude = std::sin((b.y - a.y) * kRadian / 2);
   double halfLongitude = std::sin((b.x - a.x) * kRadian / 2);
-  double h = halfLatitude * halfLatitude +
-             cosA * cosB * halfLongitude * halfLongitude;
+  double h =
+      halfLatitude * halfLatitude + cosA * cosB * halfLongitude * halfLongitude;
   return 2 * kEarthRadius * std::asin(std::sqrt(std::min(1.0, h)));
 }
 
@@ -193,9 +194,8 @@ void fillRows(const PointTable& table, const std::vector<double>& cosines,
     const Point& a = table.points[i];
     for (int j = i + 1; j < n; ++j) {
       const Point& b = table.points[j];
-      double d = table.geographic
-                     ? haversine(a, b, cosines[i], cosines[j])
-                     : planarDistance(a, b);
+      double d = table.geographic ? haversine(a, b, cosines[i], cosines[j])
+                                  : planarDistance(a, b);
       record.cost[i][j] = record.cost[j][i] = static_cast<float>(d);
     }
   }
@@ -246,10 +246,11 @@ void parsePointTable(std::string_view text, const std::string& label,
   if (!rows.next(fields))
     return;
   // A header is a first row whose first two fields are not both numbers.
-  bool header = fields.size() < 2 || !isNumber(fields[0]) || !isNumber(fields[1]);
-  Columns columns = header ? columnsByName(fields, label, rows.line(),
-                                           geographic)
-                           : columnsByPosition(fields.size(), geographic);
+  bool header =
+      fields.size() < 2 || !isNumber(fields[0]) || !isNumber(fields[1]);
+  Columns columns = header
+                        ? columnsByName(fields, label, rows.line(), geographic)
+                        : columnsByPosition(fields.size(), geographic);
   table.geographic = columns.geographic;
   table.demandColumn = columns.demandName;
   if (!header)
@@ -275,8 +276,8 @@ void parsePointTable(std::string_view text, const std::string& label,
 
 void readPointTable(const char* fileName) {
   std::string label = std::string("(") + fileName + ")";
-  parsePointTable(readWholeInput(fileName, label), label,
-                  runOptions.geographic, pointTable);
+  parsePointTable(readWholeInput(fileName, label), label, runOptions.geographic,
+                  pointTable);
   int n = static_cast<int>(pointTable.points.size());
   record.vertices = n;
   applyRunParameters(label);

@@ -29,10 +29,10 @@ constexpr double kEarthRadius = 6371008.8;
 
 // What a table of points holds, vertex by vertex.
 struct PointTable {
-  std::vector<Point> points;     // x, y; or longitude, latitude
-  bool geographic = false;       // the points are longitude, latitude
-  std::vector<int32_t> demand;   // the demand column; empty without one
-  std::string demandColumn;      // its name in the header, or "3"
+  std::vector<Point> points;    // x, y; or longitude, latitude
+  bool geographic = false;      // the points are longitude, latitude
+  std::vector<int32_t> demand;  // the demand column; empty without one
+  std::string demandColumn;     // its name in the header, or "3"
 };
 
 // The table of the run, when the instance is one; its demand column is used

@@ -87,8 +87,8 @@ std::string TableRows::quotedField() {
       }
       break;
     }
-    if (c == '\n' || (c == '\r' && (pos_ >= text_.size() ||
-                                    text_[pos_] != '\n')))
+    if (c == '\n' ||
+        (c == '\r' && (pos_ >= text_.size() || text_[pos_] != '\n')))
       ++line_;
     field += c;
   }
@@ -137,8 +137,8 @@ std::string shownField(const std::string& field) {
   if (length > 40) {
     length = 40;
     // Not in the middle of a UTF-8 sequence.
-    while (length > 0 && (static_cast<unsigned char>(field[length]) & 0xC0) ==
-                             0x80)
+    while (length > 0 &&
+           (static_cast<unsigned char>(field[length]) & 0xC0) == 0x80)
       --length;
   }
   std::string text = field.substr(0, length);
@@ -155,4 +155,3 @@ std::string lowered(const std::string& text) {
       c = static_cast<char>(c - 'A' + 'a');
   return low;
 }
-

@@ -18,8 +18,9 @@ std::string resultGeojson() {
   for (int j = 0; j < record.vertices; ++j) {
     const VertexResult& v = vertices[j];
     const Point& place = coordinates[static_cast<std::size_t>(j)];
-    text += "{\"type\":\"Feature\",\"geometry\":{\"type\":\"Point\","
-            "\"coordinates\":[";
+    text +=
+        "{\"type\":\"Feature\",\"geometry\":{\"type\":\"Point\","
+        "\"coordinates\":[";
     appendShortest(text, place.x);
     text += ',';
     appendShortest(text, place.y);
@@ -28,15 +29,16 @@ std::string resultGeojson() {
                                j + 1, record.pop[j]);
     text.append(line, static_cast<std::size_t>(length));
     if (v.centre >= 0) {
-      length = std::snprintf(line, sizeof line, "\"centre\":%d,\"distance\":",
-                             v.centre + 1);
+      length = std::snprintf(line, sizeof line,
+                             "\"centre\":%d,\"distance\":", v.centre + 1);
       text.append(line, static_cast<std::size_t>(length));
       appendShortest(text, v.distance);
     } else {
       text += "\"centre\":null,\"distance\":null";
     }
-    length = std::snprintf(line, sizeof line, ",\"covered\":%d,\"is_centre\":%d",
-                           v.covered ? 1 : 0, v.isCentre ? 1 : 0);
+    length =
+        std::snprintf(line, sizeof line, ",\"covered\":%d,\"is_centre\":%d",
+                      v.covered ? 1 : 0, v.isCentre ? 1 : 0);
     text.append(line, static_cast<std::size_t>(length));
     if (centreSets.existingGiven)
       text += v.existing ? ",\"existing\":1" : ",\"existing\":0";

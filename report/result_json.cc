@@ -75,18 +75,17 @@ json placeOf(int vertex) {
 
 json instancePart() {
   char option[] = {'-', static_cast<char>(runOptions.mode | 0x20), '\0'};
-  json instance = {
-      {"file", runOptions.instanceFile},
-      {"layout", runOptions.points        ? "point table"
-                 : runOptions.mode == 'B' ? "edge list"
-                                          : "distance matrix"},
-      {"option", option},
-      {"n", record.vertices},
-      {"p", record.facilidades},
-      {"S", decimalOf(record.distServico)}};
+  json instance = {{"file", runOptions.instanceFile},
+                   {"layout", runOptions.points        ? "point table"
+                              : runOptions.mode == 'B' ? "edge list"
+                                                       : "distance matrix"},
+                   {"option", option},
+                   {"n", record.vertices},
+                   {"p", record.facilidades},
+                   {"S", decimalOf(record.distServico)}};
   if (withPlaces())
-    instance["coordinates"] = coordinatesGeographic ? "longitude, latitude"
-                                                    : "x, y";
+    instance["coordinates"] =
+        coordinatesGeographic ? "longitude, latitude" : "x, y";
   return instance;
 }
 

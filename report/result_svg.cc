@@ -114,9 +114,9 @@ std::vector<Point> drawnPlaces() {
 
 Frame frameOf(const std::vector<Point>& points, std::size_t legendChars) {
   Frame f;
-  f.width = std::max(kMinWidth, static_cast<double>(legendChars) *
-                                        kLegendCharWidth +
-                                    2 * kPad);
+  f.width =
+      std::max(kMinWidth,
+               static_cast<double>(legendChars) * kLegendCharWidth + 2 * kPad);
   if (points.empty())
     return f;
   double minX = points[0].x, maxX = minX, minY = points[0].y, maxY = minY;
@@ -132,9 +132,9 @@ Frame frameOf(const std::vector<Point>& points, std::size_t legendChars) {
   f.scale = span > 0 ? kSide / span : 1.0;
   double plotWidth = (maxX - minX) * f.scale;
   // The legend is never cut off: the picture is at least as wide as it.
-  f.width = std::max({plotWidth + 2 * kPad, kMinWidth,
-                      static_cast<double>(legendChars) * kLegendCharWidth +
-                          2 * kPad});
+  f.width = std::max(
+      {plotWidth + 2 * kPad, kMinWidth,
+       static_cast<double>(legendChars) * kLegendCharWidth + 2 * kPad});
   // A narrow plot is centred in the band the legend needs.
   f.left = (f.width - plotWidth) / 2;
   f.height = kLegend + (maxY - minY) * f.scale + 2 * kPad;
@@ -181,9 +181,9 @@ double colourDifference(const char* a, const char* b) {
   auto lab = [](const char* hex, double out[3]) {
     double linear[3];
     for (int c = 0; c < 3; ++c) {
-      double v = std::strtol(std::string(hex + 1 + 2 * c, 2).c_str(), nullptr,
-                             16) /
-                 255.0;
+      double v =
+          std::strtol(std::string(hex + 1 + 2 * c, 2).c_str(), nullptr, 16) /
+          255.0;
       linear[c] = v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
     }
     double xyz[3] = {
@@ -194,7 +194,8 @@ double colourDifference(const char* a, const char* b) {
             1.08883};
     double f[3];
     for (int c = 0; c < 3; ++c)
-      f[c] = xyz[c] > 0.008856 ? std::cbrt(xyz[c]) : 7.787 * xyz[c] + 16.0 / 116;
+      f[c] =
+          xyz[c] > 0.008856 ? std::cbrt(xyz[c]) : 7.787 * xyz[c] + 16.0 / 116;
     out[0] = 116 * f[1] - 16;
     out[1] = 500 * (f[0] - f[1]);
     out[2] = 200 * (f[1] - f[2]);
@@ -202,7 +203,8 @@ double colourDifference(const char* a, const char* b) {
   double x[3], y[3];
   lab(a, x);
   lab(b, y);
-  return std::sqrt((x[0] - y[0]) * (x[0] - y[0]) + (x[1] - y[1]) * (x[1] - y[1]) +
+  return std::sqrt((x[0] - y[0]) * (x[0] - y[0]) +
+                   (x[1] - y[1]) * (x[1] - y[1]) +
                    (x[2] - y[2]) * (x[2] - y[2]));
 }
 
@@ -321,8 +323,8 @@ void appendCentres(std::string& out, const Frame& f,
       append(out,
              "<path id=\"centre-%d\" class=\"k%d m\" d=\"M%.1f %.1fL%.1f "
              "%.1fL%.1f %.1fL%.1f %.1fZ\"/>\n",
-             centres[k] + 1, colours[k], f.x(c), f.y(c) - h, f.x(c) + h,
-             f.y(c), f.x(c), f.y(c) + h, f.x(c) - h, f.y(c));
+             centres[k] + 1, colours[k], f.x(c), f.y(c) - h, f.x(c) + h, f.y(c),
+             f.x(c), f.y(c) + h, f.x(c) - h, f.y(c));
       continue;
     }
     append(out,
