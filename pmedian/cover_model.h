@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "pmedian/pmed_data.h"
+#include "pmedian/tolerances.h"
 
 // A problem whose every column holds 0 and at most one positive value w_j is
 // a maximal covering problem: centre i covers j where the cost is 0, and the
@@ -34,3 +35,8 @@ std::vector<int> dominatingCandidates(const CoverModel& model);
 // The uncovered demand of `centres`, recomputed from the lists.
 double uncoveredDemand(const CoverModel& model,
                        const std::vector<int>& centres);
+
+// The smallest change of coverage taken as one.
+inline double coverTolerance(const CoverModel& model) {
+  return valueTolerance(model.integral, model.totalWeight);
+}

@@ -111,7 +111,7 @@ std::vector<int> fixByReducedCosts(const CoverModel& model,
   double last = value[order[p - 1]];  // the smallest value taken
   double next = value[order[p]];      // the largest value left out
   // Sums carry rounding; a fix needs its bound clearly below the line.
-  double line = lower + margin - 1e-9 * (1 + std::abs(lower));
+  double line = lower + margin - sumTolerance(lower);
   for (int k = 0; k < count; ++k) {
     int i = order[k];
     if (k < p) {

@@ -114,7 +114,7 @@ void shakeAndImprove(const CoverModel& model, CoverState& state,
       best = state.centres;
       stale = 0;
       k = 1;
-      markBest(effort, bestCovered);
+      markBest(effort, best, bestCovered);
     } else if (state.covered > bestCovered - tolerance) {
       best = state.centres;
       k = k % largest + 1;
@@ -140,10 +140,6 @@ void restoreCover(const CoverModel& model, CoverState& state,
   for (int c : centres)
     if (state.position[c] < 0)
       openCover(model, state, c);
-}
-
-double coverTolerance(const CoverModel& model) {
-  return model.integral ? 0.5 : 1e-9 * (1.0 + model.totalWeight);
 }
 
 void startCoverState(const CoverModel& model, CoverState& state) {
@@ -345,7 +341,7 @@ void tabuWalk(const CoverModel& model, CoverState& state, RandomStream& random,
       stall = 0;
       k = 1;
       if (bestCovered > record + tolerance)
-        markBest(effort, bestCovered);
+        markBest(effort, best, bestCovered);
       continue;
     }
     if (swap.in >= 0 && ++stall < stallLimit)
@@ -456,7 +452,7 @@ void recombineCover(const CoverModel& model, CoverState& state,
     if (state.covered > bestCovered + tolerance) {
       bestCovered = state.covered;
       best = state.centres;
-      markBest(effort, bestCovered);
+      markBest(effort, best, bestCovered);
       return true;
     }
     return false;

@@ -5,6 +5,8 @@
 #include <numeric>
 #include <vector>
 
+#include "pmedian/tolerances.h"
+
 namespace {
 
 // Subgradient steps start at this fraction of the gap and halve after this
@@ -15,8 +17,9 @@ constexpr double kSmallestStep = 1e-4;
 
 }  // namespace
 
-double medianLowerBound(const PmedProblem& problem, double upper,
-                        double tolerance, int iterations) {
+double medianLowerBound(const PmedProblem& problem, double upper, bool whole,
+                        int iterations) {
+  double tolerance = valueTolerance(whole, upper);
   int n = problem.n;
   int p = problem.p;
   // Start each multiplier at the cost of the cheapest other server of j.
@@ -54,14 +57,14 @@ double medianLowerBound(const PmedProblem& problem, double upper,
     double value = std::accumulate(lambda.begin(), lambda.end(), 0.0);
     for (int k = 0; k < p; ++k)
       value += rho[order[k]];
-    if (value > best + 1e-9 * (1 + best)) {
+    if (value > best + sumTolerance(best)) {
       best = value;
       idle = 0;
     } else if (++idle >= kPatience) {
       step /= 2;
       idle = 0;
     }
-    if (best >= upper - tolerance)
+    if (settleLowerBound(whole, best) >= upper - tolerance)
       break;
     // Subgradient: 1 minus the number of chosen centres that serve j.
     std::fill(served.begin(), served.end(), 1.0);
@@ -81,11 +84,12 @@ double medianLowerBound(const PmedProblem& problem, double upper,
     for (int j = 0; j < n; ++j)
       lambda[j] = std::max(0.0, lambda[j] + t * served[j]);
   }
-  return std::min(best, upper);
+  return settleLowerBound(whole, std::min(best, upper));
 }
 
-double coverUpperBound(const CoverModel& model, double lower, double tolerance,
-                       int iterations, std::vector<double>* multipliers) {
+double coverUpperBound(const CoverModel& model, double lower, int iterations,
+                       std::vector<double>* multipliers) {
+  double tolerance = coverTolerance(model);
   if (multipliers)
     multipliers->clear();
   int n = model.n;
@@ -122,7 +126,7 @@ double coverUpperBound(const CoverModel& model, double lower, double tolerance,
         });
     for (int k = 0; k < p; ++k)
       bound += value[order[k]];
-    if (bound < best - 1e-9 * (1 + best)) {
+    if (bound < best - sumTolerance(best)) {
       best = bound;
       idle = 0;
       if (multipliers)
@@ -131,7 +135,7 @@ double coverUpperBound(const CoverModel& model, double lower, double tolerance,
       step /= 2;
       idle = 0;
     }
-    if (best <= lower + tolerance)
+    if (settleUpperBound(model.integral, best) <= lower + tolerance)
       break;
     // Subgradient of the minimisation: y_j less the chosen centres that
     // cover j.
@@ -153,5 +157,5 @@ double coverUpperBound(const CoverModel& model, double lower, double tolerance,
   }
   if (multipliers && multipliers->empty())
     *multipliers = mu;
-  return std::max(best, lower);
+  return settleUpperBound(model.integral, std::max(best, lower));
 }

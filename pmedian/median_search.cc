@@ -5,6 +5,7 @@
 #include <queue>
 
 #include "pmedian/random_stream.h"
+#include "pmedian/tolerances.h"
 
 namespace {
 
@@ -68,7 +69,7 @@ void restoreCentres(const PmedProblem& problem, MedianState& state,
 }  // namespace
 
 double medianTolerance(const PmedProblem&, const MedianState& state) {
-  return 1e-9 * (1.0 + state.cost);
+  return sumTolerance(state.cost);
 }
 
 double medianCost(const PmedProblem& problem, const std::vector<int>& centres) {
@@ -272,7 +273,7 @@ void searchMedian(const PmedProblem& problem, MedianState& state,
       best = state.centres;
       stale = 0;
       k = 1;
-      markBest(effort, bestCost);
+      markBest(effort, best, bestCost);
     } else {
       restoreCentres(problem, state, best);
       k = k % largest + 1;

@@ -272,6 +272,40 @@ def cover(args, solver, folder, cases, heavy=False, title="Covering problems"):
     print()
 
 
+def read_centres(folder):
+    """The centres, the last line of "solucao.txt"."""
+    with open(os.path.join(folder, "solucao.txt")) as f:
+        return f.read().split("\n")[-2].split()
+
+
+def compare(args, solver, baseline, folder, cases, heavy=False, title="Covering problems"):
+    """The same cases with the baseline solver and with ours, one after the
+    other on each case, in one run."""
+    print("### %s: before and after" % title)
+    print()
+    print("| instance | n | p | coverage before | after | proved s before | after "
+          "| total s before | after | same centres |")
+    print("|---|---|---|---|---|---|---|---|---|---|")
+    same_count = 0
+    for source, p, share, seed in cases:
+        path = source if source.startswith("random:") else os.path.join(DATA, source)
+        n, _, s, total = solver.generate(folder, "cover", path, p, share, seed)
+        before = run_solver(baseline, folder, heavy)
+        before_centres = read_centres(folder)
+        after = run_solver(solver, folder, heavy)
+        same = read_centres(folder) == before_centres
+        same_count += same
+        print("| %s | %s | %d | %.0f | %.0f | %s | %s | %.2f | %.2f | %s |" %
+              (case_name(source, share), n, p, float(total) - before["objective"],
+               float(total) - after["objective"], seconds(before["proof"]),
+               seconds(after["proof"]), before["wall"], after["wall"],
+               "yes" if same else "no"), flush=True)
+    print()
+    print("The same centres on %d of %d cases. proved: seconds to the proof (– none); "
+          "total: the whole run." % (same_count, len(cases)))
+    print()
+
+
 def median(args, solver, folder, names):
     optimum = {}
     with open(os.path.join(DATA, "orlib-pmed", "pmedopt.txt")) as f:
@@ -452,6 +486,9 @@ def main():
     parser.add_argument("--heavy-cbc-seconds", type=float, default=120,
                         help="time cap of cbc on the hard and the large cases (default 120)")
     parser.add_argument("--no-cbc", action="store_true", help="leave cbc out")
+    parser.add_argument("--baseline", metavar="SOLVER",
+                        help="with cover and hard: run this solver program too on each "
+                             "case, and compare its coverage, proof and centres with ours")
     parser.add_argument("--no-about", action="store_true",
                         help="leave out the line on the machine, date and commit")
     args = parser.parse_args()
@@ -472,6 +509,9 @@ def main():
     if sets == ["about"]:
         return
     solver = Solver(solver_path, generator, args.cap, args.heavy_cap)
+    baseline = None
+    if args.baseline:
+        baseline = Solver(os.path.abspath(args.baseline), generator, args.cap, args.heavy_cap)
 
     def chosen(cases, key=lambda case: case[0]):
         if not args.only:
@@ -484,8 +524,13 @@ def main():
             if name == "median":
                 median(args, solver, folder,
                        chosen(["pmed%d" % k for k in range(1, 41)], key=lambda c: c))
+            elif name == "cover" and baseline:
+                compare(args, solver, baseline, folder, chosen(COVER_CASES))
             elif name == "cover":
                 cover(args, solver, folder, chosen(COVER_CASES))
+            elif name == "hard" and baseline:
+                compare(args, solver, baseline, folder, chosen(HARD_CASES), heavy=True,
+                        title="Hard band and random 1,500-vertex instances")
             elif name == "hard":
                 cover(args, solver, folder, chosen(HARD_CASES), heavy=True,
                       title="Hard band and random 1,500-vertex instances")

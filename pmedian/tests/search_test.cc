@@ -8,6 +8,7 @@
 #include <functional>
 #include <vector>
 
+#include "pmedian/cover_incumbent.h"
 #include "pmedian/cover_model.h"
 #include "pmedian/cover_search.h"
 #include "pmedian/exact_cover.h"
@@ -222,17 +223,18 @@ TEST(BoundTest, NeverPassesEnumeratedOptimum) {
     int p = 1 + static_cast<int>(seed % 4);
     PmedProblem median = randomProblem(12, p, false, 0, seed);
     double best = optimalCost(median);
-    EXPECT_LE(medianLowerBound(median, best, 0, 300), best + 1e-6) << seed;
+    EXPECT_LE(medianLowerBound(median, best, true, 300), best + 1e-6) << seed;
     // Given a poor upper value the steps are larger, still below.
-    EXPECT_LE(medianLowerBound(median, 3 * best, 0, 300), best + 1e-6) << seed;
+    EXPECT_LE(medianLowerBound(median, 3 * best, true, 300), best + 1e-6)
+        << seed;
 
     PmedProblem covering = randomProblem(12, p, true, 0.3, seed);
     CoverModel model;
     ASSERT_TRUE(buildCoverModel(covering, model));
     double bestCovered = model.totalWeight - optimalCost(covering);
-    EXPECT_GE(coverUpperBound(model, bestCovered, 0, 300), bestCovered - 1e-6)
+    EXPECT_GE(coverUpperBound(model, bestCovered, 300), bestCovered - 1e-6)
         << seed;
-    EXPECT_GE(coverUpperBound(model, 0, 0, 300), bestCovered - 1e-6) << seed;
+    EXPECT_GE(coverUpperBound(model, 0, 300), bestCovered - 1e-6) << seed;
   }
 }
 
@@ -275,14 +277,29 @@ TEST(SolveTest, SameInputSameCentres) {
 }
 
 // A proven answer of branch and cut stands against the search's even on a
-// tie; an unproven one only when better by the tolerance.
+// tie, whichever reaches the incumbent first; an unproven one only when
+// better by the tolerance.
 TEST(SolveTest, ProofAnswerStandsOnATieOnlyWhenProven) {
-  EXPECT_TRUE(proofAnswerStands(true, 100, 100, 0.5));
-  EXPECT_TRUE(proofAnswerStands(true, 100, 100.25, 0.5));
-  EXPECT_FALSE(proofAnswerStands(false, 100, 100, 0.5));
-  EXPECT_FALSE(proofAnswerStands(false, 100.5, 100, 0.5));
-  EXPECT_TRUE(proofAnswerStands(false, 100.75, 100, 0.5));
-  EXPECT_FALSE(proofAnswerStands(false, 99, 100, 0.5));
+  auto proofStands = [](Claim claim, double proof, double searched,
+                        bool proofFirst) {
+    CoverIncumbent incumbent(1000, 0.5, true);
+    const std::vector<int> byProof = {1}, bySearch = {2};
+    for (int turn = 0; turn < 2; ++turn) {
+      if ((turn == 0) == proofFirst)
+        incumbent.offer(byProof, proof, claim, "prova", 0);
+      else
+        incumbent.offer(bySearch, searched, Claim::kAnswer, "busca", 0);
+    }
+    return incumbent.view().centres == byProof;
+  };
+  for (bool proofFirst : {true, false}) {
+    EXPECT_TRUE(proofStands(Claim::kOptimal, 100, 100, proofFirst));
+    EXPECT_TRUE(proofStands(Claim::kOptimal, 100, 100.25, proofFirst));
+    EXPECT_FALSE(proofStands(Claim::kBetter, 100, 100, proofFirst));
+    EXPECT_FALSE(proofStands(Claim::kBetter, 100.5, 100, proofFirst));
+    EXPECT_TRUE(proofStands(Claim::kBetter, 100.75, 100, proofFirst));
+    EXPECT_FALSE(proofStands(Claim::kBetter, 99, 100, proofFirst));
+  }
 }
 
 TEST(SolveTest, EveryVertexOpenWhenPEqualsN) {
