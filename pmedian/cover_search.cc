@@ -27,8 +27,13 @@ int enteringCentre(const CoverModel& model, const CoverState& state,
     if (state.count[j] == 0) {
       int first = model.byStart[j];
       int size = model.byStart[j + 1] - first;
-      if (size > 0)
-        return model.byList[first + nextBelow(random, size)];
+      // From a random place in j's covering list, the first allowed one.
+      int offset = size > 0 ? nextBelow(random, size) : 0;
+      for (int m = 0; m < size; ++m) {
+        int c = model.byList[first + (offset + m) % size];
+        if (siteRule(model, c) >= 0)
+          return c;
+      }
     }
     uncovered[k] = uncovered.back();
     uncovered.pop_back();
@@ -36,26 +41,40 @@ int enteringCentre(const CoverModel& model, const CoverState& state,
   int in;
   do {
     in = nextBelow(random, model.n);
-  } while (state.position[in] >= 0);
+  } while (state.position[in] >= 0 || siteRule(model, in) < 0);
   return in;
 }
 
-// Opens the p centres one at a time from an empty state, each among the
-// `choices` closed candidates of largest gain (lowest index among equals):
-// the first of them, or one drawn by `random` when given.
+// How many centres a swap may close (the open ones not fixed) and open (the
+// closed allowed ones): p and n - p when every site is free.
+struct SwapRoom {
+  int open = 0;
+  int closed = 0;
+};
+
+SwapRoom swapRoom(const CoverModel& model) {
+  return {model.p - fixedCount(model), allowedCount(model) - model.p};
+}
+
+// Opens the fixed centres, then the others one at a time, each among the
+// `choices` allowed closed candidates of largest gain (lowest index among
+// equals): the first of them, or one drawn by `random` when given.
 void openByGain(const CoverModel& model, CoverState& state, int choices,
                 RandomStream* random, SearchEffort& effort) {
   startCoverState(model, state);
-  choices = std::min(choices, model.n - model.p + 1);
+  for (int i = 0; i < model.n; ++i)
+    if (siteRule(model, i) > 0)
+      openCover(model, state, i);
+  choices = std::min(choices, swapRoom(model).closed + 1);
   auto after = [&](int a, int b) {
     return state.gain[a] > state.gain[b] ||
            (state.gain[a] == state.gain[b] && a < b);
   };
   std::vector<int> top;  // sorted by `after`
-  for (int step = 0; step < model.p; ++step) {
+  while (static_cast<int>(state.centres.size()) < model.p) {
     top.clear();
     for (int i = 0; i < model.n; ++i) {
-      if (state.position[i] >= 0)
+      if (state.position[i] >= 0 || siteRule(model, i) < 0)
         continue;
       if (static_cast<int>(top.size()) == choices && !after(i, top.back()))
         continue;
@@ -65,6 +84,8 @@ void openByGain(const CoverModel& model, CoverState& state, int choices,
     }
     effort.work += model.n;
     int size = static_cast<int>(top.size());
+    if (size == 0)
+      return;  // fewer allowed sites than p: the reader refuses that
     openCover(model, state, random ? top[nextBelow(*random, size)] : top[0]);
   }
 }
@@ -80,7 +101,10 @@ void shakeCover(const CoverModel& model, CoverState& state, int k,
       uncovered.push_back(j);
   effort.work += model.n;
   for (int step = 0; step < k; ++step) {
-    int out = state.centres[nextBelow(random, model.p)];
+    int out;
+    do {
+      out = state.centres[nextBelow(random, model.p)];
+    } while (siteRule(model, out) > 0);
     int in = enteringCentre(model, state, uncovered, random);
     openCover(model, state, in);
     closeCover(model, state, out);
@@ -94,10 +118,9 @@ void shakeCover(const CoverModel& model, CoverState& state, int k,
 void shakeAndImprove(const CoverModel& model, CoverState& state,
                      RandomStream& random, double target,
                      std::int64_t staleRounds, SearchEffort& effort) {
-  int n = model.n;
-  int p = model.p;
   double tolerance = coverTolerance(model);
-  int largest = std::min({kLargestShake, p, n - p});
+  SwapRoom room = swapRoom(model);
+  int largest = std::min({kLargestShake, room.open, room.closed});
   std::vector<int> best = state.centres;
   double bestCovered = state.covered;
   std::int64_t stale = 0;
@@ -220,6 +243,8 @@ CoverSwap bestCoverSwap(const CoverModel& model, const CoverState& state,
   // cheapest allowed one, and the cheapest of all for aspiration) are tried.
   int cheapest = -1, cheapestAllowed = -1;
   for (int r : state.centres) {
+    if (siteRule(model, r) > 0)
+      continue;
     auto cheaper = [&](int than) {
       return than < 0 || state.loss[r] < state.loss[than] ||
              (state.loss[r] == state.loss[than] && r < than);
@@ -229,12 +254,14 @@ CoverSwap bestCoverSwap(const CoverModel& model, const CoverState& state,
     if (!barred(r) && cheaper(cheapestAllowed))
       cheapestAllowed = r;
   }
+  if (cheapest < 0)
+    return best;
   static thread_local std::vector<double> extra;
   static thread_local std::vector<int> touched;
   extra.assign(model.n, 0.0);
   int ties = 0;
   for (int a = 0; a < model.n; ++a) {
-    if (state.position[a] >= 0)
+    if (state.position[a] >= 0 || siteRule(model, a) < 0)
       continue;
     touched.clear();
     for (int k = model.coverStart[a]; k < model.coverStart[a + 1]; ++k) {
@@ -250,6 +277,8 @@ CoverSwap bestCoverSwap(const CoverModel& model, const CoverState& state,
     double base = state.gain[a];
     bool aBarred = barred(a);
     auto consider = [&](int r) {
+      if (siteRule(model, r) > 0)
+        return;
       double d = base - state.loss[r] + extra[r];
       if (best.in >= 0 && d < best.delta)
         return;
@@ -302,10 +331,11 @@ void tabuWalk(const CoverModel& model, CoverState& state, RandomStream& random,
               double record = -1) {
   int n = model.n;
   int p = model.p;
-  if (p >= n || state.centres.empty())
+  SwapRoom room = swapRoom(model);
+  if (room.open <= 0 || room.closed <= 0 || state.centres.empty())
     return;
   double tolerance = coverTolerance(model);
-  int largest = std::min({kLargestShake, p, n - p});
+  int largest = std::min({kLargestShake, room.open, room.closed});
   // A tabu walk gives up after this many moves without a better solution.
   int stallLimit = std::max(kStallFloor, kStallPerCentre * p);
   std::vector<int> best = state.centres;
@@ -328,10 +358,12 @@ void tabuWalk(const CoverModel& model, CoverState& state, RandomStream& random,
       // walk must not undo its last step, yet keep freedom among the open.
       tabu.until[swap.out] =
           tabu.now + 1 +
-          std::min(n - p - 1, kClosedTenure + nextBelow(random, kClosedTenure));
+          std::min(room.closed - 1,
+                   kClosedTenure + nextBelow(random, kClosedTenure));
       tabu.until[swap.in] =
           tabu.now + 1 +
-          std::min(p - 1, kOpenedTenure + nextBelow(random, kOpenedTenure + 1));
+          std::min(room.open - 1,
+                   kOpenedTenure + nextBelow(random, kOpenedTenure + 1));
       ++tabu.now;
     }
     if (state.covered > bestCovered + tolerance) {
@@ -364,7 +396,8 @@ void tabuWalk(const CoverModel& model, CoverState& state, RandomStream& random,
 void searchCover(const CoverModel& model, CoverState& state, std::uint64_t seed,
                  double target, std::int64_t staleRounds,
                  SearchEffort& effort) {
-  if (model.p >= model.n || state.centres.empty())
+  SwapRoom room = swapRoom(model);
+  if (room.open <= 0 || room.closed <= 0 || state.centres.empty())
     return;
   RandomStream random = randomStream(seed);
   // Two searches share the budget. The tabu walk is the stronger on
@@ -398,8 +431,9 @@ void mergeCover(const CoverModel& model, CoverState& state,
   while (static_cast<int>(state.centres.size()) > model.p) {
     int out = -1;
     for (int r : state.centres)
-      if (out < 0 || state.loss[r] < state.loss[out] ||
-          (state.loss[r] == state.loss[out] && r < out))
+      if (siteRule(model, r) == 0 &&
+          (out < 0 || state.loss[r] < state.loss[out] ||
+           (state.loss[r] == state.loss[out] && r < out)))
         out = r;
     effort.work += static_cast<std::int64_t>(state.centres.size());
     closeCover(model, state, out);
@@ -439,7 +473,8 @@ bool offerToPool(std::vector<PoolEntry>& pool, const CoverState& state,
 void recombineCover(const CoverModel& model, CoverState& state,
                     std::uint64_t seed, double target, std::int64_t staleRounds,
                     SearchEffort& effort) {
-  if (model.p >= model.n || state.centres.empty())
+  SwapRoom room = swapRoom(model);
+  if (room.open <= 0 || room.closed <= 0 || state.centres.empty())
     return;
   double tolerance = coverTolerance(model);
   RandomStream random = randomStream(seed);

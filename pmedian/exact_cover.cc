@@ -30,6 +30,14 @@ class StopWhenRaised : public CbcEventHandler {
   const std::atomic<bool>* flag_;
 };
 
+// What the model does with candidate i: +1 forces it open, -1 leaves it
+// out, 0 lets branch and cut choose. The site rules hold first; `fixed`
+// (empty, or one entry a candidate) adds the reductions' fixes.
+int fixedAs(const CoverModel& model, const std::vector<int>& fixed, int i) {
+  int rule = siteRule(model, i);
+  return rule != 0 || fixed.empty() ? rule : fixed[i];
+}
+
 // Column names carry the start solution to branch and cut.
 std::string columnName(char prefix, int k) {
   char text[16];
@@ -41,7 +49,8 @@ std::string columnName(char prefix, int k) {
 // j, sum x_i <= p into `solver`: the x of the candidates in their order
 // (integer, named x<i>; those `fixed` at +1 forced to 1), then one y for each
 // vertex with demand (named y<j>), one row each in the order of the
-// vertices, then the row of p.
+// vertices, then the row of p. A forbidden site gets no column (at an upper
+// bound of 0 it would carry nothing) and a fixed one a lower bound of 1.
 void loadCoverModel(const CoverModel& model, const std::vector<int>& candidates,
                     const std::vector<int>& fixed,
                     OsiClpSolverInterface& solver) {
@@ -95,7 +104,7 @@ void loadCoverModel(const CoverModel& model, const std::vector<int>& candidates,
   int rows = matrix.getNumRows();
   std::vector<double> lower(columns, 0.0), upper(columns, 1.0);
   for (int c = 0; c < count; ++c)
-    if (!fixed.empty() && fixed[candidates[c]] > 0)
+    if (fixedAs(model, fixed, candidates[c]) > 0)
       lower[c] = 1.0;
   std::vector<double> objective(columns, 0.0);
   for (int j = 0; j < n; ++j)
@@ -123,14 +132,14 @@ void loadCoverModel(const CoverModel& model, const std::vector<int>& candidates,
 }
 
 // The candidates that no other one dominates: with at most p of them open
-// (coverage only grows with more) the optimum is the same. Leaves out those
-// `fixed` at -1.
+// (coverage only grows with more) the optimum is the same. Leaves out the
+// forbidden ones and those `fixed` at -1.
 std::vector<int> modelCandidates(const CoverModel& model,
                                  const std::vector<int>& dominator,
                                  const std::vector<int>& fixed) {
   std::vector<int> candidates;
   for (int i = 0; i < model.n; ++i)
-    if (dominator[i] < 0 && (fixed.empty() || fixed[i] >= 0))
+    if (dominator[i] < 0 && fixedAs(model, fixed, i) >= 0)
       candidates.push_back(i);
   return candidates;
 }
@@ -156,8 +165,7 @@ void giveStart(const CoverModel& model, const std::vector<int>& candidates,
     startFits = startFits && inModel[d];
   }
   for (int i : candidates) {
-    bool forcedOpen = !fixed.empty() && fixed[i] > 0;
-    startFits = startFits && (open[i] || !forcedOpen);
+    startFits = startFits && (open[i] || fixedAs(model, fixed, i) <= 0);
     mipStart.push_back({columnName('x', i), open[i] ? 1.0 : 0.0});
   }
   if (startFits)
@@ -206,7 +214,7 @@ std::vector<int> fillToP(const CoverModel& model,
       taken[candidates[c]] = 1;
     }
   for (int i = 0; i < n && static_cast<int>(centres.size()) < model.p; ++i)
-    if (!taken[i])
+    if (!taken[i] && siteRule(model, i) >= 0)
       centres.push_back(i);
   return centres;
 }

@@ -87,13 +87,72 @@ double medianLowerBound(const PmedProblem& problem, double upper, bool whole,
   return settleLowerBound(whole, std::min(best, upper));
 }
 
+namespace {
+
+// The Lagrangean bound of the covering problem at `mu`: sum max(0, w_j -
+// mu_j), plus the values of the p candidates taken, a value being the sum
+// of mu over a cover list: the largest of the `free` ones, then the `fixed`
+// ones. `taken` receives them; `value` is room for the values.
+double coverLagrangean(const CoverModel& model, const std::vector<double>& mu,
+                       const std::vector<int>& free,
+                       const std::vector<int>& fixed,
+                       std::vector<double>& value, std::vector<int>& taken) {
+  double bound = 0;
+  for (int j = 0; j < model.n; ++j)
+    bound += std::max(0.0, model.weight[j] - mu[j]);
+  for (int i = 0; i < model.n; ++i) {
+    double v = 0;
+    for (int k = model.coverStart[i]; k < model.coverStart[i + 1]; ++k)
+      v += mu[model.coverList[k]];
+    value[i] = v;
+  }
+  int take = model.p - static_cast<int>(fixed.size());
+  taken = free;
+  if (take > 0)
+    std::nth_element(taken.begin(), taken.begin() + (take - 1), taken.end(),
+                     [&](int x, int y) {
+                       return value[x] > value[y] ||
+                              (value[x] == value[y] && x < y);
+                     });
+  taken.resize(static_cast<std::size_t>(std::max(take, 0)));
+  taken.insert(taken.end(), fixed.begin(), fixed.end());
+  for (int i : taken)
+    bound += value[i];
+  return bound;
+}
+
+// Steps `mu` along the subgradient of the minimisation, y_j less the taken
+// centres that cover j, by `step` of the distance from `bound` to `lower`;
+// false when the subgradient is 0 (the relaxed solution is feasible).
+bool stepCoverMultipliers(const CoverModel& model,
+                          const std::vector<int>& taken, double step,
+                          double bound, double lower, std::vector<double>& mu,
+                          std::vector<double>& slope) {
+  int n = model.n;
+  for (int j = 0; j < n; ++j)
+    slope[j] = model.weight[j] > mu[j] ? 1.0 : 0.0;
+  for (int i : taken)
+    for (int m = model.coverStart[i]; m < model.coverStart[i + 1]; ++m)
+      slope[model.coverList[m]] -= 1.0;
+  double norm = 0;
+  for (double g : slope)
+    norm += g * g;
+  if (norm == 0)
+    return false;
+  double t = step * (bound - lower) / norm;
+  for (int j = 0; j < n; ++j)
+    mu[j] = std::max(0.0, mu[j] + t * slope[j]);
+  return true;
+}
+
+}  // namespace
+
 double coverUpperBound(const CoverModel& model, double lower, int iterations,
                        std::vector<double>* multipliers) {
   double tolerance = coverTolerance(model);
   if (multipliers)
     multipliers->clear();
   int n = model.n;
-  int p = model.p;
   // Start with each vertex's demand shared among the candidates covering it.
   std::vector<double> mu(n, 0.0);
   for (int j = 0; j < n; ++j) {
@@ -101,31 +160,16 @@ double coverUpperBound(const CoverModel& model, double lower, int iterations,
     if (count > 0)
       mu[j] = model.weight[j] / count;
   }
-  std::vector<double> value(n);
-  std::vector<int> order(n);
-  std::vector<double> slope(n);
+  std::vector<int> free, fixed, taken;
+  for (int i = 0; i < n; ++i)
+    (siteRule(model, i) > 0 ? fixed : free).push_back(i);
+  std::erase_if(free, [&](int i) { return siteRule(model, i) < 0; });
+  std::vector<double> value(n), slope(n);
   double best = model.totalWeight;
   double step = kFirstStep;
   int idle = 0;
   for (int it = 0; it < iterations && step > kSmallestStep; ++it) {
-    // L(mu) = sum max(0, w_j - mu_j) + the p largest sums of mu over a
-    // cover list.
-    double bound = 0;
-    for (int j = 0; j < n; ++j)
-      bound += std::max(0.0, model.weight[j] - mu[j]);
-    for (int i = 0; i < n; ++i) {
-      double v = 0;
-      for (int k = model.coverStart[i]; k < model.coverStart[i + 1]; ++k)
-        v += mu[model.coverList[k]];
-      value[i] = v;
-    }
-    std::iota(order.begin(), order.end(), 0);
-    std::nth_element(
-        order.begin(), order.begin() + (p - 1), order.end(), [&](int x, int y) {
-          return value[x] > value[y] || (value[x] == value[y] && x < y);
-        });
-    for (int k = 0; k < p; ++k)
-      bound += value[order[k]];
+    double bound = coverLagrangean(model, mu, free, fixed, value, taken);
     if (bound < best - sumTolerance(best)) {
       best = bound;
       idle = 0;
@@ -135,25 +179,9 @@ double coverUpperBound(const CoverModel& model, double lower, int iterations,
       step /= 2;
       idle = 0;
     }
-    if (settleUpperBound(model.integral, best) <= lower + tolerance)
+    if (settleUpperBound(model.integral, best) <= lower + tolerance ||
+        !stepCoverMultipliers(model, taken, step, bound, lower, mu, slope))
       break;
-    // Subgradient of the minimisation: y_j less the chosen centres that
-    // cover j.
-    for (int j = 0; j < n; ++j)
-      slope[j] = model.weight[j] > mu[j] ? 1.0 : 0.0;
-    for (int k = 0; k < p; ++k) {
-      int i = order[k];
-      for (int m = model.coverStart[i]; m < model.coverStart[i + 1]; ++m)
-        slope[model.coverList[m]] -= 1.0;
-    }
-    double norm = 0;
-    for (double g : slope)
-      norm += g * g;
-    if (norm == 0)
-      break;
-    double t = step * (bound - lower) / norm;
-    for (int j = 0; j < n; ++j)
-      mu[j] = std::max(0.0, mu[j] + t * slope[j]);
   }
   if (multipliers && multipliers->empty())
     *multipliers = mu;

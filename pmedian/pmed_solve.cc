@@ -4,9 +4,11 @@
 #include <cmath>
 #include <numeric>
 
+#include "common/fatal.h"
 #include "pmedian/cover_incumbent.h"
 #include "pmedian/cover_model.h"
 #include "pmedian/cover_phases.h"
+#include "pmedian/cover_reduction.h"
 #include "pmedian/cover_schedule.h"
 #include "pmedian/lagrange_bound.h"
 #include "pmedian/median_search.h"
@@ -35,14 +37,31 @@ std::vector<int> everyVertex(int n) {
   return all;
 }
 
+// The centres when the site rules leave no choice: every allowed site when
+// there are no more than p (all vertices when p = n), else the fixed ones
+// when they are p; empty when there is a choice.
+std::vector<int> forcedCentres(const CoverModel& model) {
+  bool allAllowed = allowedCount(model) <= model.p;
+  if (!allAllowed && fixedCount(model) < model.p)
+    return {};
+  std::vector<int> centres;
+  for (int i = 0; i < model.n; ++i)
+    if (siteRule(model, i) > 0 || (allAllowed && siteRule(model, i) == 0))
+      centres.push_back(i);
+  return centres;
+}
+
 SolveOutcome solveCovering(const CoverModel& model, const SolveOptions& options,
                            SearchEffort& effort) {
   CoverIncumbent incumbent(model.totalWeight, coverTolerance(model),
                            model.integral);
-  if (model.p >= model.n) {
-    markBest(effort, {}, model.totalWeight);
-    incumbent.offer(everyVertex(model.n), model.totalWeight, Claim::kOptimal,
-                    "inicio", effort.secondsAtBest);
+  std::vector<int> forced = forcedCentres(model);
+  if (!forced.empty()) {
+    double covered = model.totalWeight - uncoveredDemand(model, forced);
+    markBest(effort, forced, covered);
+    incumbent.offer(forced, covered, Claim::kOptimal, "inicio",
+                    effort.secondsAtBest);
+    incumbent.offerBound(covered, "inicio");
   } else {
     CoverWorkshop shop(model, options);
     runCoverSchedule(coverPhases(shop), incumbent, effort);
@@ -134,6 +153,12 @@ SolveOutcome solvePmed(const PmedProblem& problem,
         std::max(options.runSeconds - options.secondsBefore, 1e-9);
   CoverModel model;
   bool covering = buildCoverModel(problem, model);
+  if (!covering && !problem.site.empty())
+    fatalExit(
+        "\n>>> Centros abertos e locais candidatos valem apenas para "
+        "problemas de cobertura");
+  if (covering)
+    dropForbiddenSites(model);
   noteCovering(covering);
   SolveOutcome outcome = covering ? solveCovering(model, options, effort)
                                   : solveMedian(problem, options, effort);

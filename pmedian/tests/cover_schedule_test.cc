@@ -35,9 +35,8 @@ struct StubSolve {
                             laneFound(lane, {1}, 110, Claim::kAnswer);
                           }};
     phases.fullSearch = {"busca", [](CoverLane&) {}};
-    phases.recombination = {"recombinacao", [this](CoverLane&) {
-                              searchDone.store(true);
-                            }};
+    phases.recombination = {"recombinacao",
+                            [this](CoverLane&) { searchDone.store(true); }};
     phases.relaxation = {"relaxacao", [](CoverLane&) {}};
     phases.branchAndCut = {"prova", [](CoverLane&) {}};
     phases.secondProof = {"segunda prova", [this](CoverLane& lane) {
@@ -137,9 +136,8 @@ TEST(CoverScheduleTest, NoSecondProofPastTheDeadline) {
 // search offers after it, whichever came first.
 TEST(CoverScheduleTest, ProofHaltsSearchAndStandsOnATie) {
   StubSolve solve;
-  solve.phases.relaxation = {"relaxacao", [](CoverLane& lane) {
-                               laneBound(lane, 110.4);
-                             }};
+  solve.phases.relaxation = {"relaxacao",
+                             [](CoverLane& lane) { laneBound(lane, 110.4); }};
   solve.phases.branchAndCut = {"prova", [](CoverLane& lane) {
                                  laneFound(lane, {5}, 110, Claim::kOptimal);
                                }};
@@ -174,9 +172,8 @@ TEST(CoverScheduleTest, ProofPhasesRunOnlyWhenAllowedAndNeeded) {
   EXPECT_TRUE(solve.searchDone.load());
 
   StubSolve closed;
-  closed.phases.bound = {"limite", [](CoverLane& lane) {
-                           laneBound(lane, 110.9);
-                         }};
+  closed.phases.bound = {"limite",
+                         [](CoverLane& lane) { laneBound(lane, 110.9); }};
   closed.run();
   EXPECT_FALSE(closed.searchDone.load());
   EXPECT_EQ(closed.incumbent.view().upper, 110);

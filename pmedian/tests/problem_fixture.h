@@ -61,10 +61,51 @@ inline void forEachSubset(
   }
 }
 
+// True when `centres` are p distinct vertices that open every fixed site
+// and no forbidden one of `problem`.
+inline bool honoursSites(const PmedProblem& problem,
+                         const std::vector<int>& centres) {
+  std::vector<char> open(problem.n, 0);
+  for (int c : centres) {
+    if (c < 0 || c >= problem.n || open[c])
+      return false;
+    open[c] = 1;
+  }
+  for (int i = 0; i < problem.n && !problem.site.empty(); ++i)
+    if ((problem.site[i] > 0 && !open[i]) || (problem.site[i] < 0 && open[i]))
+      return false;
+  return static_cast<int>(centres.size()) == problem.p;
+}
+
+// The least cost of p centres that honour the problem's site rules.
 inline double optimalCost(const PmedProblem& problem) {
   double best = INFINITY;
   forEachSubset(problem.n, problem.p, [&](const std::vector<int>& centres) {
-    best = std::min(best, medianCost(problem, centres));
+    if (honoursSites(problem, centres))
+      best = std::min(best, medianCost(problem, centres));
   });
   return best;
+}
+
+// Random site rules for `problem`: up to p - 1 fixed sites and about a
+// third of the others forbidden, leaving at least p + 1 allowed.
+inline void randomSites(PmedProblem& problem, std::uint64_t seed) {
+  RandomStream random = randomStream(seed * 7919 + 1);
+  int n = problem.n;
+  int p = problem.p;
+  problem.site.assign(n, 0);
+  int fixed = p > 1 ? nextBelow(random, p) : 0;
+  int allowed = n;
+  for (int k = 0; k < 3 * n; ++k) {
+    int v = nextBelow(random, n);
+    if (problem.site[v] != 0)
+      continue;
+    if (fixed > 0) {
+      problem.site[v] = 1;
+      --fixed;
+    } else if (allowed > p + 1 && nextBelow(random, 3) == 0) {
+      problem.site[v] = -1;
+      --allowed;
+    }
+  }
 }
