@@ -121,4 +121,22 @@ TEST(CoverReductionTest, SolveKeepsTheOptimum) {
   }
 }
 
+// A heavy vertex only candidate 0 covers, and light ones; at multipliers
+// equal to the demands the bound is the optimum, 52, so every solution
+// covering more than 51 opens 0 and none of the candidates worth 1 (3 is
+// left alone: 2 covers all it does). With 1 fixed open, only 0 may join it.
+TEST(CoverReductionTest, FixesCandidatesOpenAndClosedAgainstTheLine) {
+  PmedProblem problem =
+      coverProblem(2, {{}, {2}, {3}, {}, {}, {}}, {50, 1, 1, 1, 1, 1});
+  CoverModel model;
+  ASSERT_TRUE(buildCoverModel(problem, model));
+  std::vector<double> mu = {50, 1, 1, 1, 1, 1};
+  EXPECT_EQ(fixByReducedCosts(model, mu, 51, 1.0),
+            (std::vector<int>{1, 0, 0, 0, -1, -1}));
+  problem.site = {0, 1, 0, 0, 0, 0};
+  ASSERT_TRUE(buildCoverModel(problem, model));
+  EXPECT_EQ(fixByReducedCosts(model, mu, 51, 1.0),
+            (std::vector<int>{1, 1, -1, 0, -1, -1}));
+}
+
 }  // namespace

@@ -42,6 +42,24 @@ inline PmedProblem randomProblem(int n, int p, bool covering, double radius,
   return problem;
 }
 
+// A covering problem given by its cover lists: centre i covers itself and
+// `covers[i]`; vertex j has demand `demand[j]`.
+inline PmedProblem coverProblem(int p,
+                                const std::vector<std::vector<int>>& covers,
+                                const std::vector<float>& demand) {
+  int n = static_cast<int>(demand.size());
+  PmedProblem problem;
+  problem.n = n;
+  problem.p = p;
+  problem.cost.assign(static_cast<std::size_t>(n) * n, 0.0f);
+  for (int i = 0; i < n; ++i)
+    for (int j = 0; j < n; ++j)
+      if (i != j &&
+          std::find(covers[i].begin(), covers[i].end(), j) == covers[i].end())
+        problem.cost[static_cast<std::size_t>(i) * n + j] = demand[j];
+  return problem;
+}
+
 // Calls `visit` on every set of p vertices.
 inline void forEachSubset(
     int n, int p, const std::function<void(const std::vector<int>&)>& visit) {
