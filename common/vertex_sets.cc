@@ -17,20 +17,23 @@ std::vector<int> readVertexSet(DataReader& in, int n) {
   for (int k = 0; k < count; ++k) {
     int v = in.readInt();
     if (v < 0 || v >= n)
-      fatalExit("\n>>> Arquivo de dados %s com vertice %d fora de 0 a %d na "
-                "linha %d",
-                name, v, n - 1, in.line());
+      fatalExit(
+          "\n>>> Arquivo de dados %s com vertice %d fora de 0 a %d na "
+          "linha %d",
+          name, v, n - 1, in.line());
     if (seen[static_cast<std::size_t>(v)])
-      fatalExit("\n>>> Arquivo de dados %s com vertice %d repetido na linha "
-                "%d",
-                name, v, in.line());
+      fatalExit(
+          "\n>>> Arquivo de dados %s com vertice %d repetido na linha "
+          "%d",
+          name, v, in.line());
     seen[static_cast<std::size_t>(v)] = 1;
     vertices.push_back(v);
   }
   if (in.moreTokens())
-    fatalExit("\n>>> Arquivo de dados %s com mais vertices que a contagem %d "
-              "na linha %d",
-              name, count, in.line());
+    fatalExit(
+        "\n>>> Arquivo de dados %s com mais vertices que a contagem %d "
+        "na linha %d",
+        name, count, in.line());
   return vertices;
 }
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "common/fatal.h"
@@ -17,11 +18,30 @@
 
 namespace {
 
-// A covering problem of 14 vertices, p from 2 to 5, with random sites.
+// A covering problem of 14 vertices, p from 2 to 5, with random sites; on
+// odd seeds the fixed centres are instead the p - 1 sites that cover the
+// least, which every move would rather close.
 PmedProblem constrainedProblem(std::uint64_t seed) {
   PmedProblem problem =
       randomProblem(14, 2 + static_cast<int>(seed % 4), true, 0.25, seed);
   randomSites(problem, seed);
+  if (seed % 2 == 0)
+    return problem;
+  CoverModel model;
+  buildCoverModel(problem, model);
+  std::vector<int> order;
+  for (int i = 0; i < problem.n; ++i) {
+    problem.site[i] = std::min(problem.site[i], 0);
+    if (problem.site[i] == 0)
+      order.push_back(i);
+  }
+  auto reach = [&](int i) {
+    return model.coverStart[i + 1] - model.coverStart[i];
+  };
+  std::stable_sort(order.begin(), order.end(),
+                   [&](int a, int b) { return reach(a) < reach(b); });
+  for (int k = 0; k < problem.p - 1; ++k)
+    problem.site[order[k]] = 1;
   return problem;
 }
 
