@@ -2,14 +2,15 @@
 
 #include <cmath>
 
-bool buildCoverModel(const PmedProblem& problem, CoverModel& model) {
+namespace {
+
+// The one positive value of each column (-1 where there is none), read row
+// by row as the matrix is stored; false when a column has two.
+bool columnValues(const PmedProblem& problem, std::vector<float>& value) {
   int n = problem.n;
-  const float* cost = problem.cost.data();
-  // Row by row, as the matrix is stored: -1 marks a column with no positive
-  // value seen yet.
-  std::vector<float> value(n, -1.0f);
+  value.assign(n, -1.0f);
   for (int i = 0; i < n; ++i) {
-    const float* row = cost + static_cast<std::size_t>(i) * n;
+    const float* row = problem.cost.data() + static_cast<std::size_t>(i) * n;
     for (int j = 0; j < n; ++j) {
       float c = row[j];
       if (c == 0)
@@ -20,6 +21,17 @@ bool buildCoverModel(const PmedProblem& problem, CoverModel& model) {
         return false;
     }
   }
+  return true;
+}
+
+}  // namespace
+
+bool buildCoverModel(const PmedProblem& problem, CoverModel& model) {
+  int n = problem.n;
+  const float* cost = problem.cost.data();
+  std::vector<float> value;
+  if (!columnValues(problem, value))
+    return false;
   model.n = n;
   model.p = problem.p;
   model.site = problem.site;

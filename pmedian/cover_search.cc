@@ -230,18 +230,22 @@ void greedyCover(const CoverModel& model, CoverState& state,
   openByGain(model, state, 1, nullptr, effort);
 }
 
-CoverSwap bestCoverSwap(const CoverModel& model, const CoverState& state,
-                        SearchEffort& effort, const CoverTabu* tabu) {
-  CoverSwap best;
-  if (state.centres.empty())
-    return best;
-  auto barred = [&](int i) { return tabu && tabu->until[i] > tabu->now; };
-  // Closing an open centre r while opening a loses loss[r], except the
-  // vertices that r alone covers and a covers too: extra[r] sums those for
-  // the current a. Any r that a touches nothing of is no better than the
-  // centre of smallest loss, so only touched centres and that one (the
-  // cheapest allowed one, and the cheapest of all for aspiration) are tried.
-  int cheapest = -1, cheapestAllowed = -1;
+namespace {
+
+bool barredBy(const CoverTabu* tabu, int i) {
+  return tabu && tabu->until[i] > tabu->now;
+}
+
+// The open free centres of least loss (lowest index among equals): of all,
+// and of those `tabu` allows; -1 where none.
+struct Cheapest {
+  int all = -1;
+  int allowed = -1;
+};
+
+Cheapest cheapestCentres(const CoverModel& model, const CoverState& state,
+                         const CoverTabu* tabu) {
+  Cheapest cheapest;
   for (int r : state.centres) {
     if (siteRule(model, r) > 0)
       continue;
@@ -249,12 +253,42 @@ CoverSwap bestCoverSwap(const CoverModel& model, const CoverState& state,
       return than < 0 || state.loss[r] < state.loss[than] ||
              (state.loss[r] == state.loss[than] && r < than);
     };
-    if (cheaper(cheapest))
-      cheapest = r;
-    if (!barred(r) && cheaper(cheapestAllowed))
-      cheapestAllowed = r;
+    if (cheaper(cheapest.all))
+      cheapest.all = r;
+    if (!barredBy(tabu, r) && cheaper(cheapest.allowed))
+      cheapest.allowed = r;
   }
-  if (cheapest < 0)
+  return cheapest;
+}
+
+// For the closed candidate a: into extra[r], the demand that the open
+// centre r alone covers and a covers too, and into `touched` every such r.
+void sumShared(const CoverModel& model, const CoverState& state, int a,
+               std::vector<double>& extra, std::vector<int>& touched) {
+  touched.clear();
+  for (int k = model.coverStart[a]; k < model.coverStart[a + 1]; ++k) {
+    int j = model.coverList[k];
+    if (state.count[j] != 1)
+      continue;
+    int r = static_cast<int>(state.sum[j]);
+    if (extra[r] == 0)
+      touched.push_back(r);
+    extra[r] += model.weight[j];
+  }
+}
+
+}  // namespace
+
+CoverSwap bestCoverSwap(const CoverModel& model, const CoverState& state,
+                        SearchEffort& effort, const CoverTabu* tabu) {
+  CoverSwap best;
+  // Closing an open centre r while opening a loses loss[r], except the
+  // vertices that r alone covers and a covers too: extra[r] sums those for
+  // the current a. Any r that a touches nothing of is no better than the
+  // centre of smallest loss, so only touched centres and that one (the
+  // cheapest allowed one, and the cheapest of all for aspiration) are tried.
+  Cheapest cheapest = cheapestCentres(model, state, tabu);
+  if (cheapest.all < 0)
     return best;
   static thread_local std::vector<double> extra;
   static thread_local std::vector<int> touched;
@@ -263,26 +297,16 @@ CoverSwap bestCoverSwap(const CoverModel& model, const CoverState& state,
   for (int a = 0; a < model.n; ++a) {
     if (state.position[a] >= 0 || siteRule(model, a) < 0)
       continue;
-    touched.clear();
-    for (int k = model.coverStart[a]; k < model.coverStart[a + 1]; ++k) {
-      int j = model.coverList[k];
-      if (state.count[j] != 1)
-        continue;
-      int r = static_cast<int>(state.sum[j]);
-      if (extra[r] == 0)
-        touched.push_back(r);
-      extra[r] += model.weight[j];
-    }
+    sumShared(model, state, a, extra, touched);
     effort.work += model.coverStart[a + 1] - model.coverStart[a] + 1;
-    double base = state.gain[a];
-    bool aBarred = barred(a);
     auto consider = [&](int r) {
       if (siteRule(model, r) > 0)
         return;
-      double d = base - state.loss[r] + extra[r];
+      double d = state.gain[a] - state.loss[r] + extra[r];
       if (best.in >= 0 && d < best.delta)
         return;
-      if ((aBarred || barred(r)) && state.covered + d <= tabu->aspiration)
+      if ((barredBy(tabu, a) || barredBy(tabu, r)) &&
+          state.covered + d <= tabu->aspiration)
         return;
       if (best.in >= 0 && d == best.delta) {
         // Reservoir choice among equals: each kept with equal chance.
@@ -295,16 +319,16 @@ CoverSwap bestCoverSwap(const CoverModel& model, const CoverState& state,
       }
       best = {a, r, d};
     };
-    if (cheapestAllowed >= 0)
-      consider(cheapestAllowed);
-    consider(cheapest);
+    if (cheapest.allowed >= 0)
+      consider(cheapest.allowed);
+    consider(cheapest.all);
     for (int r : touched) {
       consider(r);
       extra[r] = 0;
     }
-    if (cheapestAllowed >= 0)
-      extra[cheapestAllowed] = 0;
-    extra[cheapest] = 0;
+    if (cheapest.allowed >= 0)
+      extra[cheapest.allowed] = 0;
+    extra[cheapest.all] = 0;
   }
   return best;
 }
@@ -323,25 +347,42 @@ void improveCover(const CoverModel& model, CoverState& state,
 
 namespace {
 
+// Makes `swap` and bars both its centres from changing side again for a
+// while. A closed centre stays out longer than an opened one stays in: the
+// walk must not undo its last step, yet keep freedom among the open.
+void makeTabuMove(const CoverModel& model, CoverState& state,
+                  const CoverSwap& swap, const SwapRoom& room,
+                  RandomStream& random, CoverTabu& tabu) {
+  openCover(model, state, swap.in);
+  closeCover(model, state, swap.out);
+  tabu.until[swap.out] =
+      tabu.now + 1 +
+      std::min(room.closed - 1,
+               kClosedTenure + nextBelow(random, kClosedTenure));
+  tabu.until[swap.in] =
+      tabu.now + 1 +
+      std::min(room.open - 1,
+               kOpenedTenure + nextBelow(random, kOpenedTenure + 1));
+  ++tabu.now;
+}
+
 // Tabu search: walks across plateaus of equal coverage, restarted from the
 // shaken best solution whenever it stalls; ends like searchCover. Only a
 // solution above `record`, the best the whole search knows, counts as found.
 void tabuWalk(const CoverModel& model, CoverState& state, RandomStream& random,
               double target, std::int64_t staleRounds, SearchEffort& effort,
               double record = -1) {
-  int n = model.n;
-  int p = model.p;
   SwapRoom room = swapRoom(model);
   if (room.open <= 0 || room.closed <= 0 || state.centres.empty())
     return;
   double tolerance = coverTolerance(model);
   int largest = std::min({kLargestShake, room.open, room.closed});
   // A tabu walk gives up after this many moves without a better solution.
-  int stallLimit = std::max(kStallFloor, kStallPerCentre * p);
+  int stallLimit = std::max(kStallFloor, kStallPerCentre * model.p);
   std::vector<int> best = state.centres;
   double bestCovered = state.covered;
   CoverTabu tabu;
-  tabu.until.assign(n, 0);
+  tabu.until.assign(model.n, 0);
   tabu.random = &random;
   std::int64_t stale = 0;
   int stall = 0;
@@ -351,21 +392,8 @@ void tabuWalk(const CoverModel& model, CoverState& state, RandomStream& random,
          bestCovered < target - tolerance) {
     tabu.aspiration = bestCovered + tolerance;
     CoverSwap swap = bestCoverSwap(model, state, effort, &tabu);
-    if (swap.in >= 0) {
-      openCover(model, state, swap.in);
-      closeCover(model, state, swap.out);
-      // A closed centre stays out longer than an opened one stays in: the
-      // walk must not undo its last step, yet keep freedom among the open.
-      tabu.until[swap.out] =
-          tabu.now + 1 +
-          std::min(room.closed - 1,
-                   kClosedTenure + nextBelow(random, kClosedTenure));
-      tabu.until[swap.in] =
-          tabu.now + 1 +
-          std::min(room.open - 1,
-                   kOpenedTenure + nextBelow(random, kOpenedTenure + 1));
-      ++tabu.now;
-    }
+    if (swap.in >= 0)
+      makeTabuMove(model, state, swap, room, random, tabu);
     if (state.covered > bestCovered + tolerance) {
       bestCovered = state.covered;
       best = state.centres;

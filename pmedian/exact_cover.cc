@@ -51,19 +51,14 @@ std::string columnName(char prefix, int k) {
 // vertex with demand (named y<j>), one row each in the order of the
 // vertices, then the row of p. A forbidden site gets no column (at an upper
 // bound of 0 it would carry nothing) and a fixed one a lower bound of 1.
-void loadCoverModel(const CoverModel& model, const std::vector<int>& candidates,
-                    const std::vector<int>& fixed,
-                    OsiClpSolverInterface& solver) {
+// The rows y_j - sum of x_i over the candidates covering j, one for each
+// vertex with a y column, then the row sum x_i, of the columns numbered by
+// `xColumn` and `yColumn` (-1 where none) out of `columns`.
+CoinPackedMatrix coverMatrix(const CoverModel& model,
+                             const std::vector<int>& xColumn,
+                             const std::vector<int>& yColumn, int count,
+                             int columns) {
   int n = model.n;
-  int count = static_cast<int>(candidates.size());
-  std::vector<int> xColumn(n, -1);
-  for (int c = 0; c < count; ++c)
-    xColumn[candidates[c]] = c;
-  std::vector<int> yColumn(n, -1);
-  int columns = count;
-  for (int j = 0; j < n; ++j)
-    if (model.weight[j] > 0)
-      yColumn[j] = columns++;
   // Room for every row and element first: appending to a full matrix copies
   // it whole, which made the build quadratic (minutes at 10,000 vertices).
   int rowCount = 1;
@@ -101,6 +96,24 @@ void loadCoverModel(const CoverModel& model, const std::vector<int>& candidates,
   for (int c = 0; c < count; ++c)
     index[c] = c;
   matrix.appendRow(count, index.data(), value.data());
+  return matrix;
+}
+
+void loadCoverModel(const CoverModel& model, const std::vector<int>& candidates,
+                    const std::vector<int>& fixed,
+                    OsiClpSolverInterface& solver) {
+  int n = model.n;
+  int count = static_cast<int>(candidates.size());
+  std::vector<int> xColumn(n, -1);
+  for (int c = 0; c < count; ++c)
+    xColumn[candidates[c]] = c;
+  std::vector<int> yColumn(n, -1);
+  int columns = count;
+  for (int j = 0; j < n; ++j)
+    if (model.weight[j] > 0)
+      yColumn[j] = columns++;
+  CoinPackedMatrix matrix =
+      coverMatrix(model, xColumn, yColumn, count, columns);
   int rows = matrix.getNumRows();
   std::vector<double> lower(columns, 0.0), upper(columns, 1.0);
   for (int c = 0; c < count; ++c)

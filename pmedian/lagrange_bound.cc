@@ -15,6 +15,33 @@ constexpr double kFirstStep = 2.0;
 constexpr int kPatience = 20;
 constexpr double kSmallestStep = 1e-4;
 
+// Steps `lambda` along the subgradient, 1 minus the number of the first p
+// centres of `order` that serve j, by `scale` over its squared norm; false
+// when the subgradient is 0.
+bool stepMedianMultipliers(const PmedProblem& problem,
+                           const std::vector<int>& order, double scale,
+                           std::vector<double>& lambda,
+                           std::vector<double>& served) {
+  int n = problem.n;
+  std::fill(served.begin(), served.end(), 1.0);
+  for (int k = 0; k < problem.p; ++k) {
+    const float* row =
+        problem.cost.data() + static_cast<std::size_t>(order[k]) * n;
+    for (int j = 0; j < n; ++j)
+      if (row[j] < lambda[j])
+        served[j] -= 1.0;
+  }
+  double norm = 0;
+  for (double g : served)
+    norm += g * g;
+  if (norm == 0)
+    return false;
+  double t = scale / norm;
+  for (int j = 0; j < n; ++j)
+    lambda[j] = std::max(0.0, lambda[j] + t * served[j]);
+  return true;
+}
+
 }  // namespace
 
 double medianLowerBound(const PmedProblem& problem, double upper, bool whole,
@@ -66,23 +93,10 @@ double medianLowerBound(const PmedProblem& problem, double upper, bool whole,
     }
     if (settleLowerBound(whole, best) >= upper - tolerance)
       break;
-    // Subgradient: 1 minus the number of chosen centres that serve j.
-    std::fill(served.begin(), served.end(), 1.0);
-    for (int k = 0; k < p; ++k) {
-      const float* row =
-          problem.cost.data() + static_cast<std::size_t>(order[k]) * n;
-      for (int j = 0; j < n; ++j)
-        if (row[j] < lambda[j])
-          served[j] -= 1.0;
-    }
-    double norm = 0;
-    for (double g : served)
-      norm += g * g;
-    if (norm == 0)
-      break;  // the relaxed solution is feasible: optimal
-    double t = step * (upper - value) / norm;
-    for (int j = 0; j < n; ++j)
-      lambda[j] = std::max(0.0, lambda[j] + t * served[j]);
+    // A subgradient of 0: the relaxed solution is feasible, so optimal.
+    if (!stepMedianMultipliers(problem, order, step * (upper - value), lambda,
+                               served))
+      break;
   }
   return settleLowerBound(whole, std::min(best, upper));
 }
