@@ -105,6 +105,21 @@ inline double optimalCost(const PmedProblem& problem) {
   return best;
 }
 
+// True when `centres`, each dominated centre replaced by its dominator
+// (which covers no less), open every candidate `fixed` at +1 and none fixed
+// at -1, as every solution better than the fixing's line must.
+inline bool keepsFixes(const std::vector<int>& fixed,
+                       const std::vector<int>& dominator,
+                       const std::vector<int>& centres) {
+  std::vector<char> open(fixed.size(), 0);
+  for (int c : centres)
+    open[dominator[c] >= 0 ? dominator[c] : c] = 1;
+  for (std::size_t i = 0; i < fixed.size(); ++i)
+    if ((fixed[i] < 0 && open[i]) || (fixed[i] > 0 && !open[i]))
+      return false;
+  return true;
+}
+
 // Random site rules for `problem`: up to p - 1 fixed sites and about a
 // third of the others forbidden, leaving at least p + 1 allowed.
 inline void randomSites(PmedProblem& problem, std::uint64_t seed) {
