@@ -15,18 +15,45 @@ constexpr double kFirstStep = 2.0;
 constexpr int kPatience = 20;
 constexpr double kSmallestStep = 1e-4;
 
-// Steps `lambda` along the subgradient, 1 minus the number of the first p
-// centres of `order` that serve j, by `scale` over its squared norm; false
-// when the subgradient is 0.
+// Into `taken`, the p centres that a relaxed solution opens under the site
+// rules: the first of the `free` ones in the order `first`, then the `fixed`
+// ones.
+template <typename First>
+void takeCentres(const std::vector<int>& free, const std::vector<int>& fixed,
+                 int p, First first, std::vector<int>& taken) {
+  int take = p - static_cast<int>(fixed.size());
+  taken = free;
+  if (take > 0)
+    std::nth_element(taken.begin(), taken.begin() + (take - 1), taken.end(),
+                     first);
+  taken.resize(static_cast<std::size_t>(std::max(take, 0)));
+  taken.insert(taken.end(), fixed.begin(), fixed.end());
+}
+
+// The free and the fixed candidates of `problem` (or model), in order; the
+// forbidden ones are in neither.
+template <typename Problem>
+void splitSites(const Problem& problem, int n, std::vector<int>& free,
+                std::vector<int>& fixed) {
+  for (int i = 0; i < n; ++i) {
+    if (siteRule(problem, i) > 0)
+      fixed.push_back(i);
+    else if (siteRule(problem, i) == 0)
+      free.push_back(i);
+  }
+}
+
+// Steps `lambda` along the subgradient, 1 minus the number of the `taken`
+// centres that serve j, by `scale` over its squared norm; false when the
+// subgradient is 0.
 bool stepMedianMultipliers(const PmedProblem& problem,
-                           const std::vector<int>& order, double scale,
+                           const std::vector<int>& taken, double scale,
                            std::vector<double>& lambda,
                            std::vector<double>& served) {
   int n = problem.n;
   std::fill(served.begin(), served.end(), 1.0);
-  for (int k = 0; k < problem.p; ++k) {
-    const float* row =
-        problem.cost.data() + static_cast<std::size_t>(order[k]) * n;
+  for (int i : taken) {
+    const float* row = problem.cost.data() + static_cast<std::size_t>(i) * n;
     for (int j = 0; j < n; ++j)
       if (row[j] < lambda[j])
         served[j] -= 1.0;
@@ -60,15 +87,16 @@ double medianLowerBound(const PmedProblem& problem, double upper, bool whole,
           lambda[j] = std::min<double>(lambda[j], row[j]);
     }
   }
+  std::vector<int> free, fixed, order;
+  splitSites(problem, n, free, fixed);
   std::vector<double> rho(n);
-  std::vector<int> order(n);
   std::vector<double> served(n);
   double best = 0;
   double step = kFirstStep;
   int idle = 0;
   for (int it = 0; it < iterations && step > kSmallestStep; ++it) {
-    // L(lambda) = sum lambda_j + the p smallest rho_i, where rho_i is what
-    // opening i earns against the multipliers.
+    // L(lambda) = sum lambda_j + the p smallest rho_i that the site rules
+    // allow, where rho_i is what opening i earns against the multipliers.
     for (int i = 0; i < n; ++i) {
       const float* row = problem.cost.data() + static_cast<std::size_t>(i) * n;
       double r = 0;
@@ -76,14 +104,15 @@ double medianLowerBound(const PmedProblem& problem, double upper, bool whole,
         r += std::min(0.0, row[j] - lambda[j]);
       rho[i] = r;
     }
-    std::iota(order.begin(), order.end(), 0);
-    std::nth_element(order.begin(), order.begin() + (p - 1), order.end(),
-                     [&](int x, int y) {
-                       return rho[x] < rho[y] || (rho[x] == rho[y] && x < y);
-                     });
+    takeCentres(
+        free, fixed, p,
+        [&](int x, int y) {
+          return rho[x] < rho[y] || (rho[x] == rho[y] && x < y);
+        },
+        order);
     double value = std::accumulate(lambda.begin(), lambda.end(), 0.0);
-    for (int k = 0; k < p; ++k)
-      value += rho[order[k]];
+    for (int i : order)
+      value += rho[i];
     if (value > best + sumTolerance(best)) {
       best = value;
       idle = 0;
@@ -120,16 +149,12 @@ double coverLagrangean(const CoverModel& model, const std::vector<double>& mu,
       v += mu[model.coverList[k]];
     value[i] = v;
   }
-  int take = model.p - static_cast<int>(fixed.size());
-  taken = free;
-  if (take > 0)
-    std::nth_element(taken.begin(), taken.begin() + (take - 1), taken.end(),
-                     [&](int x, int y) {
-                       return value[x] > value[y] ||
-                              (value[x] == value[y] && x < y);
-                     });
-  taken.resize(static_cast<std::size_t>(std::max(take, 0)));
-  taken.insert(taken.end(), fixed.begin(), fixed.end());
+  takeCentres(
+      free, fixed, model.p,
+      [&](int x, int y) {
+        return value[x] > value[y] || (value[x] == value[y] && x < y);
+      },
+      taken);
   for (int i : taken)
     bound += value[i];
   return bound;
@@ -175,9 +200,7 @@ double coverUpperBound(const CoverModel& model, double lower, int iterations,
       mu[j] = model.weight[j] / count;
   }
   std::vector<int> free, fixed, taken;
-  for (int i = 0; i < n; ++i)
-    (siteRule(model, i) > 0 ? fixed : free).push_back(i);
-  std::erase_if(free, [&](int i) { return siteRule(model, i) < 0; });
+  splitSites(model, n, free, fixed);
   std::vector<double> value(n), slope(n);
   double best = model.totalWeight;
   double step = kFirstStep;

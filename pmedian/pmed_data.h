@@ -28,6 +28,11 @@ struct PmedProblem {
   std::vector<int> site;
 };
 
+// The rule of vertex i as a centre: +1 fixed open, -1 forbidden, 0 free.
+inline int siteRule(const PmedProblem& problem, int i) {
+  return problem.site.empty() ? 0 : problem.site[i];
+}
+
 // Largest n whose n x n cost matrix fits in the memory of this machine.
 int maxVertices();
 

@@ -2,9 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numeric>
 
-#include "common/fatal.h"
 #include "pmedian/cover_incumbent.h"
 #include "pmedian/cover_model.h"
 #include "pmedian/cover_phases.h"
@@ -31,22 +29,23 @@ bool wholeCosts(const PmedProblem& problem) {
   return true;
 }
 
-std::vector<int> everyVertex(int n) {
-  std::vector<int> all(n);
-  std::iota(all.begin(), all.end(), 0);
-  return all;
-}
-
-// The centres when the site rules leave no choice: every allowed site when
-// there are no more than p (all vertices when p = n), else the fixed ones
-// when they are p; empty when there is a choice.
-std::vector<int> forcedCentres(const CoverModel& model) {
-  bool allAllowed = allowedCount(model) <= model.p;
-  if (!allAllowed && fixedCount(model) < model.p)
+// The centres when the site rules `site` (empty: all free) of n vertices
+// leave no choice: every allowed site when there are no more than p (all
+// vertices when p = n), else the fixed ones when they are p; empty when
+// there is a choice.
+std::vector<int> forcedCentres(int n, int p, const std::vector<int>& site) {
+  auto rule = [&](int i) { return site.empty() ? 0 : site[i]; };
+  int allowed = 0, fixed = 0;
+  for (int i = 0; i < n; ++i) {
+    allowed += rule(i) >= 0;
+    fixed += rule(i) > 0;
+  }
+  bool allAllowed = allowed <= p;
+  if (!allAllowed && fixed < p)
     return {};
   std::vector<int> centres;
-  for (int i = 0; i < model.n; ++i)
-    if (siteRule(model, i) > 0 || (allAllowed && siteRule(model, i) == 0))
+  for (int i = 0; i < n; ++i)
+    if (rule(i) > 0 || (allAllowed && rule(i) == 0))
       centres.push_back(i);
   return centres;
 }
@@ -55,7 +54,7 @@ SolveOutcome solveCovering(const CoverModel& model, const SolveOptions& options,
                            SearchEffort& effort) {
   CoverIncumbent incumbent(model.totalWeight, coverTolerance(model),
                            model.integral);
-  std::vector<int> forced = forcedCentres(model);
+  std::vector<int> forced = forcedCentres(model.n, model.p, model.site);
   if (!forced.empty()) {
     double covered = model.totalWeight - uncoveredDemand(model, forced);
     markBest(effort, forced, covered);
@@ -82,11 +81,9 @@ SolveOutcome solveMedian(const PmedProblem& problem,
                          const SolveOptions& options, SearchEffort& effort) {
   SolveOutcome outcome;
   int n = problem.n;
-  if (problem.p >= n) {
-    outcome.centres = everyVertex(n);
-  } else if (problem.p == 1) {
+  outcome.centres = forcedCentres(n, problem.p, problem.site);
+  if (outcome.centres.empty() && problem.p == 1)
     outcome.centres = {bestSingleCentre(problem)};
-  }
   if (!outcome.centres.empty()) {
     // Both cases are solved exactly.
     outcome.objective = medianCost(problem, outcome.centres);
@@ -153,10 +150,6 @@ SolveOutcome solvePmed(const PmedProblem& problem,
         std::max(options.runSeconds - options.secondsBefore, 1e-9);
   CoverModel model;
   bool covering = buildCoverModel(problem, model);
-  if (!covering && !problem.site.empty())
-    fatalExit(
-        "\n>>> Centros abertos e locais candidatos valem apenas para "
-        "problemas de cobertura");
   if (covering)
     dropForbiddenSites(model);
   noteCovering(covering);

@@ -7,12 +7,12 @@
 #include <algorithm>
 #include <vector>
 
-#include "common/fatal.h"
 #include "pmedian/cover_model.h"
 #include "pmedian/cover_reduction.h"
 #include "pmedian/cover_search.h"
 #include "pmedian/exact_cover.h"
 #include "pmedian/lagrange_bound.h"
+#include "pmedian/median_search.h"
 #include "pmedian/pmed_solve.h"
 #include "pmedian/tests/problem_fixture.h"
 
@@ -199,18 +199,41 @@ TEST(SiteRulesTest, NoChoiceLeftIsTheAnswer) {
   EXPECT_NEAR(outcome.bound, outcome.objective, 1e-9);
 }
 
-TEST(SiteRulesTest, MedianProblemWithSitesIsRefused) {
-  PmedProblem problem = randomProblem(10, 3, false, 0, 4);
-  problem.site.assign(10, 0);
-  problem.site[3] = 1;
-  try {
-    solvePmed(problem, SolveOptions{});
-    FAIL() << "no refusal";
-  } catch (const FatalError& error) {
-    EXPECT_EQ(error.message,
-              "\n>>> Centros abertos e locais candidatos valem apenas para "
-              "problemas de cobertura");
+// The general p-median path under random sites: the greedy start, the
+// search and the whole solve honour them, the solve returns the enumerated
+// constrained optimum, and its bound is a bound of the constrained problem.
+TEST(SiteRulesTest, MedianPathHonoursSites) {
+  int boundBySites = 0;
+  for (std::uint64_t seed = 1; seed <= 12; ++seed) {
+    PmedProblem problem =
+        randomProblem(12, 2 + static_cast<int>(seed % 4), false, 0, seed);
+    randomSites(problem, seed);
+    double best = optimalCost(problem);
+    PmedProblem free = problem;
+    free.site.clear();
+    boundBySites += best > optimalCost(free) + 0.5;
+    SearchEffort effort;
+    effort.budget = 20000000;
+    MedianState state;
+    setMedianCentres(problem, state, greedyMedian(problem, effort));
+    EXPECT_TRUE(honoursSites(problem, state.centres)) << seed;
+    searchMedian(problem, state, seed, 0, 200, effort);
+    EXPECT_TRUE(honoursSites(problem, state.centres)) << seed;
+    EXPECT_LE(medianLowerBound(problem, best, true, 300), best + 1e-9) << seed;
+    SolveOutcome outcome = solvePmed(problem, SolveOptions{});
+    EXPECT_FALSE(outcome.covering);
+    EXPECT_TRUE(honoursSites(problem, outcome.centres)) << seed;
+    EXPECT_NEAR(outcome.objective, best, 1e-9) << seed;
+    EXPECT_LE(outcome.bound, best + 1e-9) << seed;
   }
+  EXPECT_GE(boundBySites, 6);
+  // One fixed centre and p = 1: that centre, proven.
+  PmedProblem problem = randomProblem(8, 1, false, 0, 3);
+  problem.site.assign(8, 0);
+  problem.site[5] = 1;
+  SolveOutcome outcome = solvePmed(problem, SolveOptions{});
+  EXPECT_EQ(outcome.centres, std::vector<int>{5});
+  EXPECT_TRUE(outcome.proven);
 }
 
 }  // namespace
