@@ -29,9 +29,8 @@ struct SolveOutcome {
   std::int64_t rounds = 0;    // perturbation rounds run
 };
 
-// Solves `problem`: a covering problem by the schedule of phases in
-// cover_schedule.h, honouring the problem's site rules; any other by greedy
-// start, swap search, bound and perturbation rounds while a gap remains
-// (refused, with a message, when site rules are given). Every phase ends by
-// the whole run's cap.
+// Solves `problem` within its site rules: a covering problem by the
+// schedule of phases in cover_schedule.h; any other by greedy start, swap
+// search, bound and perturbation rounds while a gap remains. Every phase
+// ends by the whole run's cap.
 SolveOutcome solvePmed(const PmedProblem& problem, const SolveOptions& options);
