@@ -1,7 +1,8 @@
 // The p-median solver program the mclp tool runs: reads "pmeddata.dat" from
-// the working directory, solves, and leaves "solucao.txt" there. Covering
-// problems (each column 0 or one demand) are solved as such, and proven
-// optimal where the time allows.
+// the working directory (and, when named by -F and -C, the centres that stay
+// open and the sites allowed), solves, and leaves "solucao.txt" there.
+// Covering problems (each column 0 or one demand) are solved as such, and
+// proven optimal where the time allows.
 
 #include <chrono>
 #include <cstdio>
@@ -25,6 +26,7 @@ int main(int argc, char** argv) {
   startProgress(!options.quiet);
   PmedProblem problem;
   loadPmedData("pmeddata.dat", problem);
+  loadSiteRules(options.fixedPath, options.candidatesPath, problem);
   double readSeconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start)
           .count();

@@ -2,14 +2,15 @@
 
 #include <cmath>
 
-bool buildCoverModel(const PmedProblem& problem, CoverModel& model) {
+namespace {
+
+// The one positive value of each column (-1 where there is none), read row
+// by row as the matrix is stored; false when a column has two.
+bool columnValues(const PmedProblem& problem, std::vector<float>& value) {
   int n = problem.n;
-  const float* cost = problem.cost.data();
-  // Row by row, as the matrix is stored: -1 marks a column with no positive
-  // value seen yet.
-  std::vector<float> value(n, -1.0f);
+  value.assign(n, -1.0f);
   for (int i = 0; i < n; ++i) {
-    const float* row = cost + static_cast<std::size_t>(i) * n;
+    const float* row = problem.cost.data() + static_cast<std::size_t>(i) * n;
     for (int j = 0; j < n; ++j) {
       float c = row[j];
       if (c == 0)
@@ -20,8 +21,20 @@ bool buildCoverModel(const PmedProblem& problem, CoverModel& model) {
         return false;
     }
   }
+  return true;
+}
+
+}  // namespace
+
+bool buildCoverModel(const PmedProblem& problem, CoverModel& model) {
+  int n = problem.n;
+  const float* cost = problem.cost.data();
+  std::vector<float> value;
+  if (!columnValues(problem, value))
+    return false;
   model.n = n;
   model.p = problem.p;
+  model.site = problem.site;
   model.weight.assign(n, 0.0);
   model.totalWeight = 0;
   model.integral = true;
@@ -80,43 +93,65 @@ bool sortedSubset(const int* a, int aSize, const int* b, int bSize) {
 
 }  // namespace
 
+namespace {
+
+// The candidate that stands in for those covering nothing: the first
+// allowed one that covers something, else the first allowed one of all.
+int standIn(const CoverModel& model) {
+  int first = -1;
+  for (int i = 0; i < model.n; ++i) {
+    if (siteRule(model, i) < 0)
+      continue;
+    if (model.coverStart[i + 1] > model.coverStart[i])
+      return i;
+    if (first < 0)
+      first = i;
+  }
+  return first;
+}
+
+// An allowed candidate not yet dominated whose list holds that of i (of
+// `size` entries), larger or equal and of lower index; -1 when none.
+int dominatorOf(const CoverModel& model, const std::vector<int>& by, int i) {
+  const int* list = model.coverList.data() + model.coverStart[i];
+  int size = model.coverStart[i + 1] - model.coverStart[i];
+  // Every dominating candidate covers the element covered by fewest.
+  int rarest = list[0];
+  for (int m = 1; m < size; ++m)
+    if (model.byStart[list[m] + 1] - model.byStart[list[m]] <
+        model.byStart[rarest + 1] - model.byStart[rarest])
+      rarest = list[m];
+  for (int b = model.byStart[rarest]; b < model.byStart[rarest + 1]; ++b) {
+    int k = model.byList[b];
+    if (k == i || by[k] >= 0 || siteRule(model, k) < 0)
+      continue;
+    const int* other = model.coverList.data() + model.coverStart[k];
+    int otherSize = model.coverStart[k + 1] - model.coverStart[k];
+    // Larger lists, or equal ones of lower index, dominate: a strict
+    // order, so every chain of dominance ends.
+    if (otherSize < size || (otherSize == size && k > i))
+      continue;
+    if (sortedSubset(list, size, other, otherSize))
+      return k;
+  }
+  return -1;
+}
+
+}  // namespace
+
 std::vector<int> dominatingCandidates(const CoverModel& model) {
   int n = model.n;
   std::vector<int> by(n, -1);
-  // A candidate that covers something of weight stands in for those that
-  // cover nothing; when none does, candidate 0 stands in for all.
-  int anyCovering = -1;
-  for (int i = 0; i < n && anyCovering < 0; ++i)
-    if (model.coverStart[i + 1] > model.coverStart[i])
-      anyCovering = i;
+  int stand = standIn(model);
   for (int i = 0; i < n; ++i) {
-    const int* list = model.coverList.data() + model.coverStart[i];
-    int size = model.coverStart[i + 1] - model.coverStart[i];
-    if (size == 0) {
-      by[i] = anyCovering >= 0 ? anyCovering : i > 0 ? 0 : -1;
+    // A fixed centre is open whatever covers more; a forbidden one is no
+    // candidate at all.
+    if (siteRule(model, i) != 0)
       continue;
-    }
-    // Every dominating candidate covers the element covered by fewest.
-    int rarest = list[0];
-    for (int m = 1; m < size; ++m)
-      if (model.byStart[list[m] + 1] - model.byStart[list[m]] <
-          model.byStart[rarest + 1] - model.byStart[rarest])
-        rarest = list[m];
-    for (int b = model.byStart[rarest]; b < model.byStart[rarest + 1]; ++b) {
-      int k = model.byList[b];
-      if (k == i || by[k] >= 0)
-        continue;
-      const int* other = model.coverList.data() + model.coverStart[k];
-      int otherSize = model.coverStart[k + 1] - model.coverStart[k];
-      // Larger lists, or equal ones of lower index, dominate: a strict
-      // order, so every chain of dominance ends.
-      if (otherSize < size || (otherSize == size && k > i))
-        continue;
-      if (sortedSubset(list, size, other, otherSize)) {
-        by[i] = k;
-        break;
-      }
-    }
+    if (model.coverStart[i + 1] == model.coverStart[i])
+      by[i] = stand != i ? stand : -1;
+    else
+      by[i] = dominatorOf(model, by, i);
   }
   for (int i = 0; i < n; ++i) {
     int k = by[i];
@@ -125,6 +160,20 @@ std::vector<int> dominatingCandidates(const CoverModel& model) {
     by[i] = k;
   }
   return by;
+}
+
+int fixedCount(const CoverModel& model) {
+  int count = 0;
+  for (int rule : model.site)
+    count += rule > 0;
+  return count;
+}
+
+int allowedCount(const CoverModel& model) {
+  int count = model.n;
+  for (int rule : model.site)
+    count -= rule < 0;
+  return count;
 }
 
 double uncoveredDemand(const CoverModel& model,

@@ -7,13 +7,17 @@
 namespace {
 
 // Rebuilds both lists from the cover relation in `model.coverList`, keeping
-// only vertices whose demand is still positive.
+// only vertices whose demand is still positive, and no forbidden candidate.
 void keepWeightedVertices(CoverModel& model) {
   int n = model.n;
   std::vector<int> coverStart(n + 1, 0);
   std::vector<int> coverList;
   coverList.reserve(model.coverList.size());
   for (int i = 0; i < n; ++i) {
+    if (siteRule(model, i) < 0) {
+      coverStart[i + 1] = static_cast<int>(coverList.size());
+      continue;
+    }
     for (int k = model.coverStart[i]; k < model.coverStart[i + 1]; ++k) {
       int j = model.coverList[k];
       if (model.weight[j] > 0)
@@ -38,6 +42,11 @@ void keepWeightedVertices(CoverModel& model) {
 }
 
 }  // namespace
+
+void dropForbiddenSites(CoverModel& model) {
+  if (allowedCount(model) < model.n)
+    keepWeightedVertices(model);
+}
 
 int mergeIdenticalDemands(CoverModel& model) {
   int n = model.n;
@@ -75,49 +84,75 @@ int mergeIdenticalDemands(CoverModel& model) {
   return merged;
 }
 
+namespace {
+
+// The Lagrangean bound at the multipliers behind `value` (the sum of mu over
+// each cover list), as fixByReducedCosts forces candidates in and out.
+struct ReducedBound {
+  std::vector<int> order;  // free undominated candidates, largest value first
+  int take = 0;            // how many of them the bound takes
+  double bound = 0;        // sum max(0, w - mu) + fixed values + taken values
+};
+
+ReducedBound reducedBound(const CoverModel& model,
+                          const std::vector<double>& mu,
+                          const std::vector<double>& value) {
+  // Only undominated candidates count: with copies of one cover list among
+  // the largest values the bound would take that list several times.
+  std::vector<int> dominator = dominatingCandidates(model);
+  ReducedBound reduced;
+  reduced.take = model.p;
+  for (int j = 0; j < model.n; ++j)
+    reduced.bound += std::max(0.0, model.weight[j] - mu[j]);
+  for (int i = 0; i < model.n; ++i) {
+    if (siteRule(model, i) > 0) {
+      reduced.bound += value[i];
+      --reduced.take;
+    } else if (siteRule(model, i) == 0 && dominator[i] < 0) {
+      reduced.order.push_back(i);
+    }
+  }
+  std::sort(reduced.order.begin(), reduced.order.end(), [&](int x, int y) {
+    return value[x] > value[y] || (value[x] == value[y] && x < y);
+  });
+  int count = static_cast<int>(reduced.order.size());
+  for (int k = 0; k < std::min(reduced.take, count); ++k)
+    reduced.bound += value[reduced.order[k]];
+  return reduced;
+}
+
+}  // namespace
+
 std::vector<int> fixByReducedCosts(const CoverModel& model,
                                    const std::vector<double>& mu, double lower,
                                    double margin) {
   int n = model.n;
-  int p = model.p;
-  std::vector<int> fixed(n, 0);
-  // Only undominated candidates count: with copies of one cover list among
-  // the largest values the bound would take that list several times.
-  std::vector<int> dominator = dominatingCandidates(model);
-  std::vector<int> order;
-  for (int i = 0; i < n; ++i)
-    if (dominator[i] < 0)
-      order.push_back(i);
-  int count = static_cast<int>(order.size());
-  if (p <= 0 || p >= count)
-    return fixed;
-  // L(mu) = sum max(0, w_j - mu_j) + the p largest values, a value being
-  // the sum of mu over a cover list. Forcing a candidate in or out changes
-  // only which values are summed.
-  double base = 0;
-  for (int j = 0; j < n; ++j)
-    base += std::max(0.0, model.weight[j] - mu[j]);
+  // The site rules hold whatever the bound says.
+  std::vector<int> fixed =
+      model.site.empty() ? std::vector<int>(n, 0) : model.site;
+  // L(mu) = sum max(0, w_j - mu_j) + the fixed values + the largest free
+  // ones, a value being the sum of mu over a cover list. Forcing a
+  // candidate in or out changes only which values are summed.
   std::vector<double> value(n, 0.0);
-  for (int i : order)
+  for (int i = 0; i < n; ++i)
     for (int k = model.coverStart[i]; k < model.coverStart[i + 1]; ++k)
       value[i] += mu[model.coverList[k]];
-  std::sort(order.begin(), order.end(), [&](int x, int y) {
-    return value[x] > value[y] || (value[x] == value[y] && x < y);
-  });
-  double top = 0;
-  for (int k = 0; k < p; ++k)
-    top += value[order[k]];
-  double bound = base + top;
-  double last = value[order[p - 1]];  // the smallest value taken
-  double next = value[order[p]];      // the largest value left out
+  ReducedBound reduced = reducedBound(model, mu, value);
+  const std::vector<int>& order = reduced.order;
+  int take = reduced.take;
+  int count = static_cast<int>(order.size());
+  if (take <= 0 || take >= count)
+    return fixed;
+  double last = value[order[take - 1]];  // the smallest value taken
+  double next = value[order[take]];      // the largest value left out
   // Sums carry rounding; a fix needs its bound clearly below the line.
-  double line = lower + margin - 1e-9 * (1 + std::abs(lower));
+  double line = lower + margin - sumTolerance(lower);
   for (int k = 0; k < count; ++k) {
     int i = order[k];
-    if (k < p) {
-      if (bound - value[i] + next < line)
+    if (k < take) {
+      if (reduced.bound - value[i] + next < line)
         fixed[i] = 1;
-    } else if (bound - last + value[i] < line) {
+    } else if (reduced.bound - last + value[i] < line) {
       fixed[i] = -1;
     }
   }

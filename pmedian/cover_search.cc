@@ -27,8 +27,13 @@ int enteringCentre(const CoverModel& model, const CoverState& state,
     if (state.count[j] == 0) {
       int first = model.byStart[j];
       int size = model.byStart[j + 1] - first;
-      if (size > 0)
-        return model.byList[first + nextBelow(random, size)];
+      // From a random place in j's covering list, the first allowed one.
+      int offset = size > 0 ? nextBelow(random, size) : 0;
+      for (int m = 0; m < size; ++m) {
+        int c = model.byList[first + (offset + m) % size];
+        if (siteRule(model, c) >= 0)
+          return c;
+      }
     }
     uncovered[k] = uncovered.back();
     uncovered.pop_back();
@@ -36,26 +41,40 @@ int enteringCentre(const CoverModel& model, const CoverState& state,
   int in;
   do {
     in = nextBelow(random, model.n);
-  } while (state.position[in] >= 0);
+  } while (state.position[in] >= 0 || siteRule(model, in) < 0);
   return in;
 }
 
-// Opens the p centres one at a time from an empty state, each among the
-// `choices` closed candidates of largest gain (lowest index among equals):
-// the first of them, or one drawn by `random` when given.
+// How many centres a swap may close (the open ones not fixed) and open (the
+// closed allowed ones): p and n - p when every site is free.
+struct SwapRoom {
+  int open = 0;
+  int closed = 0;
+};
+
+SwapRoom swapRoom(const CoverModel& model) {
+  return {model.p - fixedCount(model), allowedCount(model) - model.p};
+}
+
+// Opens the fixed centres, then the others one at a time, each among the
+// `choices` allowed closed candidates of largest gain (lowest index among
+// equals): the first of them, or one drawn by `random` when given.
 void openByGain(const CoverModel& model, CoverState& state, int choices,
                 RandomStream* random, SearchEffort& effort) {
   startCoverState(model, state);
-  choices = std::min(choices, model.n - model.p + 1);
+  for (int i = 0; i < model.n; ++i)
+    if (siteRule(model, i) > 0)
+      openCover(model, state, i);
+  choices = std::min(choices, swapRoom(model).closed + 1);
   auto after = [&](int a, int b) {
     return state.gain[a] > state.gain[b] ||
            (state.gain[a] == state.gain[b] && a < b);
   };
   std::vector<int> top;  // sorted by `after`
-  for (int step = 0; step < model.p; ++step) {
+  while (static_cast<int>(state.centres.size()) < model.p) {
     top.clear();
     for (int i = 0; i < model.n; ++i) {
-      if (state.position[i] >= 0)
+      if (state.position[i] >= 0 || siteRule(model, i) < 0)
         continue;
       if (static_cast<int>(top.size()) == choices && !after(i, top.back()))
         continue;
@@ -65,6 +84,8 @@ void openByGain(const CoverModel& model, CoverState& state, int choices,
     }
     effort.work += model.n;
     int size = static_cast<int>(top.size());
+    if (size == 0)
+      return;  // fewer allowed sites than p: the reader refuses that
     openCover(model, state, random ? top[nextBelow(*random, size)] : top[0]);
   }
 }
@@ -80,7 +101,10 @@ void shakeCover(const CoverModel& model, CoverState& state, int k,
       uncovered.push_back(j);
   effort.work += model.n;
   for (int step = 0; step < k; ++step) {
-    int out = state.centres[nextBelow(random, model.p)];
+    int out;
+    do {
+      out = state.centres[nextBelow(random, model.p)];
+    } while (siteRule(model, out) > 0);
     int in = enteringCentre(model, state, uncovered, random);
     openCover(model, state, in);
     closeCover(model, state, out);
@@ -94,10 +118,9 @@ void shakeCover(const CoverModel& model, CoverState& state, int k,
 void shakeAndImprove(const CoverModel& model, CoverState& state,
                      RandomStream& random, double target,
                      std::int64_t staleRounds, SearchEffort& effort) {
-  int n = model.n;
-  int p = model.p;
   double tolerance = coverTolerance(model);
-  int largest = std::min({kLargestShake, p, n - p});
+  SwapRoom room = swapRoom(model);
+  int largest = std::min({kLargestShake, room.open, room.closed});
   std::vector<int> best = state.centres;
   double bestCovered = state.covered;
   std::int64_t stale = 0;
@@ -114,7 +137,7 @@ void shakeAndImprove(const CoverModel& model, CoverState& state,
       best = state.centres;
       stale = 0;
       k = 1;
-      markBest(effort, bestCovered);
+      markBest(effort, best, bestCovered);
     } else if (state.covered > bestCovered - tolerance) {
       best = state.centres;
       k = k % largest + 1;
@@ -140,10 +163,6 @@ void restoreCover(const CoverModel& model, CoverState& state,
   for (int c : centres)
     if (state.position[c] < 0)
       openCover(model, state, c);
-}
-
-double coverTolerance(const CoverModel& model) {
-  return model.integral ? 0.5 : 1e-9 * (1.0 + model.totalWeight);
 }
 
 void startCoverState(const CoverModel& model, CoverState& state) {
@@ -211,53 +230,83 @@ void greedyCover(const CoverModel& model, CoverState& state,
   openByGain(model, state, 1, nullptr, effort);
 }
 
+namespace {
+
+bool barredBy(const CoverTabu* tabu, int i) {
+  return tabu && tabu->until[i] > tabu->now;
+}
+
+// The open free centres of least loss (lowest index among equals): of all,
+// and of those `tabu` allows; -1 where none.
+struct Cheapest {
+  int all = -1;
+  int allowed = -1;
+};
+
+Cheapest cheapestCentres(const CoverModel& model, const CoverState& state,
+                         const CoverTabu* tabu) {
+  Cheapest cheapest;
+  for (int r : state.centres) {
+    if (siteRule(model, r) > 0)
+      continue;
+    auto cheaper = [&](int than) {
+      return than < 0 || state.loss[r] < state.loss[than] ||
+             (state.loss[r] == state.loss[than] && r < than);
+    };
+    if (cheaper(cheapest.all))
+      cheapest.all = r;
+    if (!barredBy(tabu, r) && cheaper(cheapest.allowed))
+      cheapest.allowed = r;
+  }
+  return cheapest;
+}
+
+// For the closed candidate a: into extra[r], the demand that the open
+// centre r alone covers and a covers too, and into `touched` every such r.
+void sumShared(const CoverModel& model, const CoverState& state, int a,
+               std::vector<double>& extra, std::vector<int>& touched) {
+  touched.clear();
+  for (int k = model.coverStart[a]; k < model.coverStart[a + 1]; ++k) {
+    int j = model.coverList[k];
+    if (state.count[j] != 1)
+      continue;
+    int r = static_cast<int>(state.sum[j]);
+    if (extra[r] == 0)
+      touched.push_back(r);
+    extra[r] += model.weight[j];
+  }
+}
+
+}  // namespace
+
 CoverSwap bestCoverSwap(const CoverModel& model, const CoverState& state,
                         SearchEffort& effort, const CoverTabu* tabu) {
   CoverSwap best;
-  if (state.centres.empty())
-    return best;
-  auto barred = [&](int i) { return tabu && tabu->until[i] > tabu->now; };
   // Closing an open centre r while opening a loses loss[r], except the
   // vertices that r alone covers and a covers too: extra[r] sums those for
   // the current a. Any r that a touches nothing of is no better than the
   // centre of smallest loss, so only touched centres and that one (the
   // cheapest allowed one, and the cheapest of all for aspiration) are tried.
-  int cheapest = -1, cheapestAllowed = -1;
-  for (int r : state.centres) {
-    auto cheaper = [&](int than) {
-      return than < 0 || state.loss[r] < state.loss[than] ||
-             (state.loss[r] == state.loss[than] && r < than);
-    };
-    if (cheaper(cheapest))
-      cheapest = r;
-    if (!barred(r) && cheaper(cheapestAllowed))
-      cheapestAllowed = r;
-  }
+  Cheapest cheapest = cheapestCentres(model, state, tabu);
+  if (cheapest.all < 0)
+    return best;
   static thread_local std::vector<double> extra;
   static thread_local std::vector<int> touched;
   extra.assign(model.n, 0.0);
   int ties = 0;
   for (int a = 0; a < model.n; ++a) {
-    if (state.position[a] >= 0)
+    if (state.position[a] >= 0 || siteRule(model, a) < 0)
       continue;
-    touched.clear();
-    for (int k = model.coverStart[a]; k < model.coverStart[a + 1]; ++k) {
-      int j = model.coverList[k];
-      if (state.count[j] != 1)
-        continue;
-      int r = static_cast<int>(state.sum[j]);
-      if (extra[r] == 0)
-        touched.push_back(r);
-      extra[r] += model.weight[j];
-    }
+    sumShared(model, state, a, extra, touched);
     effort.work += model.coverStart[a + 1] - model.coverStart[a] + 1;
-    double base = state.gain[a];
-    bool aBarred = barred(a);
     auto consider = [&](int r) {
-      double d = base - state.loss[r] + extra[r];
+      if (siteRule(model, r) > 0)
+        return;
+      double d = state.gain[a] - state.loss[r] + extra[r];
       if (best.in >= 0 && d < best.delta)
         return;
-      if ((aBarred || barred(r)) && state.covered + d <= tabu->aspiration)
+      if ((barredBy(tabu, a) || barredBy(tabu, r)) &&
+          state.covered + d <= tabu->aspiration)
         return;
       if (best.in >= 0 && d == best.delta) {
         // Reservoir choice among equals: each kept with equal chance.
@@ -270,16 +319,16 @@ CoverSwap bestCoverSwap(const CoverModel& model, const CoverState& state,
       }
       best = {a, r, d};
     };
-    if (cheapestAllowed >= 0)
-      consider(cheapestAllowed);
-    consider(cheapest);
+    if (cheapest.allowed >= 0)
+      consider(cheapest.allowed);
+    consider(cheapest.all);
     for (int r : touched) {
       consider(r);
       extra[r] = 0;
     }
-    if (cheapestAllowed >= 0)
-      extra[cheapestAllowed] = 0;
-    extra[cheapest] = 0;
+    if (cheapest.allowed >= 0)
+      extra[cheapest.allowed] = 0;
+    extra[cheapest.all] = 0;
   }
   return best;
 }
@@ -298,24 +347,42 @@ void improveCover(const CoverModel& model, CoverState& state,
 
 namespace {
 
+// Makes `swap` and bars both its centres from changing side again for a
+// while. A closed centre stays out longer than an opened one stays in: the
+// walk must not undo its last step, yet keep freedom among the open.
+void makeTabuMove(const CoverModel& model, CoverState& state,
+                  const CoverSwap& swap, const SwapRoom& room,
+                  RandomStream& random, CoverTabu& tabu) {
+  openCover(model, state, swap.in);
+  closeCover(model, state, swap.out);
+  tabu.until[swap.out] =
+      tabu.now + 1 +
+      std::min(room.closed - 1,
+               kClosedTenure + nextBelow(random, kClosedTenure));
+  tabu.until[swap.in] =
+      tabu.now + 1 +
+      std::min(room.open - 1,
+               kOpenedTenure + nextBelow(random, kOpenedTenure + 1));
+  ++tabu.now;
+}
+
 // Tabu search: walks across plateaus of equal coverage, restarted from the
 // shaken best solution whenever it stalls; ends like searchCover. Only a
 // solution above `record`, the best the whole search knows, counts as found.
 void tabuWalk(const CoverModel& model, CoverState& state, RandomStream& random,
               double target, std::int64_t staleRounds, SearchEffort& effort,
               double record = -1) {
-  int n = model.n;
-  int p = model.p;
-  if (p >= n || state.centres.empty())
+  SwapRoom room = swapRoom(model);
+  if (room.open <= 0 || room.closed <= 0 || state.centres.empty())
     return;
   double tolerance = coverTolerance(model);
-  int largest = std::min({kLargestShake, p, n - p});
+  int largest = std::min({kLargestShake, room.open, room.closed});
   // A tabu walk gives up after this many moves without a better solution.
-  int stallLimit = std::max(kStallFloor, kStallPerCentre * p);
+  int stallLimit = std::max(kStallFloor, kStallPerCentre * model.p);
   std::vector<int> best = state.centres;
   double bestCovered = state.covered;
   CoverTabu tabu;
-  tabu.until.assign(n, 0);
+  tabu.until.assign(model.n, 0);
   tabu.random = &random;
   std::int64_t stale = 0;
   int stall = 0;
@@ -325,19 +392,8 @@ void tabuWalk(const CoverModel& model, CoverState& state, RandomStream& random,
          bestCovered < target - tolerance) {
     tabu.aspiration = bestCovered + tolerance;
     CoverSwap swap = bestCoverSwap(model, state, effort, &tabu);
-    if (swap.in >= 0) {
-      openCover(model, state, swap.in);
-      closeCover(model, state, swap.out);
-      // A closed centre stays out longer than an opened one stays in: the
-      // walk must not undo its last step, yet keep freedom among the open.
-      tabu.until[swap.out] =
-          tabu.now + 1 +
-          std::min(n - p - 1, kClosedTenure + nextBelow(random, kClosedTenure));
-      tabu.until[swap.in] =
-          tabu.now + 1 +
-          std::min(p - 1, kOpenedTenure + nextBelow(random, kOpenedTenure + 1));
-      ++tabu.now;
-    }
+    if (swap.in >= 0)
+      makeTabuMove(model, state, swap, room, random, tabu);
     if (state.covered > bestCovered + tolerance) {
       bestCovered = state.covered;
       best = state.centres;
@@ -345,7 +401,7 @@ void tabuWalk(const CoverModel& model, CoverState& state, RandomStream& random,
       stall = 0;
       k = 1;
       if (bestCovered > record + tolerance)
-        markBest(effort, bestCovered);
+        markBest(effort, best, bestCovered);
       continue;
     }
     if (swap.in >= 0 && ++stall < stallLimit)
@@ -368,7 +424,8 @@ void tabuWalk(const CoverModel& model, CoverState& state, RandomStream& random,
 void searchCover(const CoverModel& model, CoverState& state, std::uint64_t seed,
                  double target, std::int64_t staleRounds,
                  SearchEffort& effort) {
-  if (model.p >= model.n || state.centres.empty())
+  SwapRoom room = swapRoom(model);
+  if (room.open <= 0 || room.closed <= 0 || state.centres.empty())
     return;
   RandomStream random = randomStream(seed);
   // Two searches share the budget. The tabu walk is the stronger on
@@ -402,8 +459,9 @@ void mergeCover(const CoverModel& model, CoverState& state,
   while (static_cast<int>(state.centres.size()) > model.p) {
     int out = -1;
     for (int r : state.centres)
-      if (out < 0 || state.loss[r] < state.loss[out] ||
-          (state.loss[r] == state.loss[out] && r < out))
+      if (siteRule(model, r) == 0 &&
+          (out < 0 || state.loss[r] < state.loss[out] ||
+           (state.loss[r] == state.loss[out] && r < out)))
         out = r;
     effort.work += static_cast<std::int64_t>(state.centres.size());
     closeCover(model, state, out);
@@ -443,7 +501,8 @@ bool offerToPool(std::vector<PoolEntry>& pool, const CoverState& state,
 void recombineCover(const CoverModel& model, CoverState& state,
                     std::uint64_t seed, double target, std::int64_t staleRounds,
                     SearchEffort& effort) {
-  if (model.p >= model.n || state.centres.empty())
+  SwapRoom room = swapRoom(model);
+  if (room.open <= 0 || room.closed <= 0 || state.centres.empty())
     return;
   double tolerance = coverTolerance(model);
   RandomStream random = randomStream(seed);
@@ -456,7 +515,7 @@ void recombineCover(const CoverModel& model, CoverState& state,
     if (state.covered > bestCovered + tolerance) {
       bestCovered = state.covered;
       best = state.centres;
-      markBest(effort, bestCovered);
+      markBest(effort, best, bestCovered);
       return true;
     }
     return false;

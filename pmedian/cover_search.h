@@ -86,6 +86,3 @@ void searchCover(const CoverModel& model, CoverState& state, std::uint64_t seed,
 void recombineCover(const CoverModel& model, CoverState& state,
                     std::uint64_t seed, double target, std::int64_t staleRounds,
                     SearchEffort& effort);
-
-// The smallest improvement taken as one, against rounding of the sums.
-double coverTolerance(const CoverModel& model);

@@ -12,6 +12,7 @@
 #include "ClpSolve.hpp"
 #include "CoinPackedMatrix.hpp"
 #include "OsiClpSolverInterface.hpp"
+#include "pmedian/tolerances.h"
 
 namespace {
 
@@ -29,6 +30,14 @@ class StopWhenRaised : public CbcEventHandler {
   const std::atomic<bool>* flag_;
 };
 
+// What the model does with candidate i: +1 forces it open, -1 leaves it
+// out, 0 lets branch and cut choose. The site rules hold first; `fixed`
+// (empty, or one entry a candidate) adds the reductions' fixes.
+int fixedAs(const CoverModel& model, const std::vector<int>& fixed, int i) {
+  int rule = siteRule(model, i);
+  return rule != 0 || fixed.empty() ? rule : fixed[i];
+}
+
 // Column names carry the start solution to branch and cut.
 std::string columnName(char prefix, int k) {
   char text[16];
@@ -40,20 +49,16 @@ std::string columnName(char prefix, int k) {
 // j, sum x_i <= p into `solver`: the x of the candidates in their order
 // (integer, named x<i>; those `fixed` at +1 forced to 1), then one y for each
 // vertex with demand (named y<j>), one row each in the order of the
-// vertices, then the row of p.
-void loadCoverModel(const CoverModel& model, const std::vector<int>& candidates,
-                    const std::vector<int>& fixed,
-                    OsiClpSolverInterface& solver) {
+// vertices, then the row of p. A forbidden site gets no column (at an upper
+// bound of 0 it would carry nothing) and a fixed one a lower bound of 1.
+// The rows y_j - sum of x_i over the candidates covering j, one for each
+// vertex with a y column, then the row sum x_i, of the columns numbered by
+// `xColumn` and `yColumn` (-1 where none) out of `columns`.
+CoinPackedMatrix coverMatrix(const CoverModel& model,
+                             const std::vector<int>& xColumn,
+                             const std::vector<int>& yColumn, int count,
+                             int columns) {
   int n = model.n;
-  int count = static_cast<int>(candidates.size());
-  std::vector<int> xColumn(n, -1);
-  for (int c = 0; c < count; ++c)
-    xColumn[candidates[c]] = c;
-  std::vector<int> yColumn(n, -1);
-  int columns = count;
-  for (int j = 0; j < n; ++j)
-    if (model.weight[j] > 0)
-      yColumn[j] = columns++;
   // Room for every row and element first: appending to a full matrix copies
   // it whole, which made the build quadratic (minutes at 10,000 vertices).
   int rowCount = 1;
@@ -91,10 +96,28 @@ void loadCoverModel(const CoverModel& model, const std::vector<int>& candidates,
   for (int c = 0; c < count; ++c)
     index[c] = c;
   matrix.appendRow(count, index.data(), value.data());
+  return matrix;
+}
+
+void loadCoverModel(const CoverModel& model, const std::vector<int>& candidates,
+                    const std::vector<int>& fixed,
+                    OsiClpSolverInterface& solver) {
+  int n = model.n;
+  int count = static_cast<int>(candidates.size());
+  std::vector<int> xColumn(n, -1);
+  for (int c = 0; c < count; ++c)
+    xColumn[candidates[c]] = c;
+  std::vector<int> yColumn(n, -1);
+  int columns = count;
+  for (int j = 0; j < n; ++j)
+    if (model.weight[j] > 0)
+      yColumn[j] = columns++;
+  CoinPackedMatrix matrix =
+      coverMatrix(model, xColumn, yColumn, count, columns);
   int rows = matrix.getNumRows();
   std::vector<double> lower(columns, 0.0), upper(columns, 1.0);
   for (int c = 0; c < count; ++c)
-    if (!fixed.empty() && fixed[candidates[c]] > 0)
+    if (fixedAs(model, fixed, candidates[c]) > 0)
       lower[c] = 1.0;
   std::vector<double> objective(columns, 0.0);
   for (int j = 0; j < n; ++j)
@@ -122,16 +145,118 @@ void loadCoverModel(const CoverModel& model, const std::vector<int>& candidates,
 }
 
 // The candidates that no other one dominates: with at most p of them open
-// (coverage only grows with more) the optimum is the same. Leaves out those
-// `fixed` at -1.
+// (coverage only grows with more) the optimum is the same. Leaves out the
+// forbidden ones and those `fixed` at -1.
 std::vector<int> modelCandidates(const CoverModel& model,
                                  const std::vector<int>& dominator,
                                  const std::vector<int>& fixed) {
   std::vector<int> candidates;
   for (int i = 0; i < model.n; ++i)
-    if (dominator[i] < 0 && (fixed.empty() || fixed[i] >= 0))
+    if (dominator[i] < 0 && fixedAs(model, fixed, i) >= 0)
       candidates.push_back(i);
   return candidates;
+}
+
+// The search's solution seeds branch and cut, so that only a better one is
+// worth its nodes; a dominated centre is replaced by its dominator. A start
+// that the reductions left out of the model is not given (no better
+// solution is lost: only the start itself). An explicit cutoff instead of
+// it left the bound of branch and cut far behind in our runs.
+void giveStart(const CoverModel& model, const std::vector<int>& candidates,
+               const std::vector<int>& dominator, const std::vector<int>& fixed,
+               const std::vector<int>& start, CbcModel& cbc) {
+  int n = model.n;
+  std::vector<std::pair<std::string, double>> mipStart;
+  std::vector<char> open(n, 0);
+  std::vector<char> inModel(n, 0);
+  for (int i : candidates)
+    inModel[i] = 1;
+  bool startFits = true;
+  for (int c : start) {
+    int d = dominator[c] >= 0 ? dominator[c] : c;
+    open[d] = 1;
+    startFits = startFits && inModel[d];
+  }
+  for (int i : candidates) {
+    startFits = startFits && (open[i] || fixedAs(model, fixed, i) <= 0);
+    mipStart.push_back({columnName('x', i), open[i] ? 1.0 : 0.0});
+  }
+  if (startFits)
+    cbc.setMIPStart(mipStart);
+}
+
+// Runs branch and cut on `cbc` for at most `seconds` of wall time.
+void runBranchAndCut(const CoverModel& model, double seconds, int threadCount,
+                     CbcModel& cbc) {
+  CbcMain0(cbc);
+  cbc.setLogLevel(0);
+  std::string limit = std::to_string(seconds);
+  std::string increment =
+      std::to_string(model.integral ? kWholeIncrement : kFractionalIncrement);
+  // Past 100, the threads search in a repeatable order.
+  std::string threads = std::to_string(threadCount > 1 ? 100 + threadCount : 0);
+  // The cap is wall-clock time, as the user reads it, not processor time.
+  const char* argv[] = {"corvadel",
+                        "-log",
+                        "0",
+                        "-timeMode",
+                        "elapsed",
+                        "-sec",
+                        limit.c_str(),
+                        "-threads",
+                        threads.c_str(),
+                        "-increment",
+                        increment.c_str(),
+                        "-solve",
+                        "-quit"};
+  CbcMain1(static_cast<int>(sizeof argv / sizeof argv[0]), argv, cbc);
+}
+
+// Fewer than p columns may be open in an answer: any other vertices fill the
+// rest.
+std::vector<int> fillToP(const CoverModel& model,
+                         const std::vector<int>& candidates,
+                         const double* solution) {
+  int n = model.n;
+  int count = static_cast<int>(candidates.size());
+  std::vector<int> centres;
+  std::vector<char> taken(n, 0);
+  for (int c = 0; c < count && static_cast<int>(centres.size()) < model.p; ++c)
+    if (solution[c] > 0.5) {
+      centres.push_back(candidates[c]);
+      taken[candidates[c]] = 1;
+    }
+  for (int i = 0; i < n && static_cast<int>(centres.size()) < model.p; ++i)
+    if (!taken[i] && siteRule(model, i) >= 0)
+      centres.push_back(i);
+  return centres;
+}
+
+// What branch and cut on `cbc` leaves, against `result` holding the start
+// and the bound known before it.
+ExactResult readBranchAndCut(const CoverModel& model,
+                             const std::vector<int>& candidates,
+                             ExactResult result, CbcModel& cbc) {
+  double tolerance = coverTolerance(model);
+  if (const double* best = cbc.bestSolution()) {
+    std::vector<int> centres = fillToP(model, candidates, best);
+    double exact = model.totalWeight - uncoveredDemand(model, centres);
+    if (exact > result.covered + tolerance) {
+      result.centres = centres;
+      result.covered = exact;
+    }
+  }
+  double proven = -cbc.getBestPossibleObjValue();
+  // Optimal, or nothing better than the start exists: the best known is
+  // optimal.
+  if (cbc.isProvenOptimal() || cbc.isProvenInfeasible())
+    proven = result.covered;
+  if (std::isfinite(proven))
+    result.bound = std::min(
+        result.bound,
+        settleUpperBound(model.integral, std::max(proven, result.covered)));
+  result.proven = result.bound <= result.covered + tolerance;
+  return result;
 }
 
 }  // namespace
@@ -162,105 +287,24 @@ ExactResult solveCoverExactly(const CoverModel& model,
                               const std::vector<int>& start, double covered,
                               double bound, const ExactLimits& limits,
                               const std::vector<int>& fixed) {
-  ExactResult result{start, covered, bound, false};
-  int n = model.n;
   // Only candidates that no other one dominates get a column, nor those
   // that no better solution opens.
   std::vector<int> dominator = dominatingCandidates(model);
-  auto fixedAs = [&](int i) { return fixed.empty() ? 0 : fixed[i]; };
   std::vector<int> candidates = modelCandidates(model, dominator, fixed);
-  int count = static_cast<int>(candidates.size());
   OsiClpSolverInterface solver;
   loadCoverModel(model, candidates, fixed, solver);
   // The first relaxation of a large model can outlast the cap by minutes;
   // the simplex stops at the cap too.
   double seconds = std::max(limits.seconds, 0.0);
   solver.getModelPtr()->setMaximumWallSeconds(seconds);
-
   CbcModel cbc(solver);
   cbc.setLogLevel(0);
   cbc.messageHandler()->setLogLevel(0);
-  // The search's solution seeds branch and cut, so that only a better one
-  // is worth its nodes; a dominated centre is replaced by its dominator.
-  // A start that the reductions left out of the model is not given (no
-  // better solution is lost: only the start itself). An explicit cutoff
-  // instead of it left the bound of branch and cut far behind in our runs.
-  std::vector<std::pair<std::string, double>> mipStart;
-  std::vector<char> open(n, 0);
-  std::vector<char> inModel(n, 0);
-  for (int i : candidates)
-    inModel[i] = 1;
-  bool startFits = true;
-  for (int c : start) {
-    int d = dominator[c] >= 0 ? dominator[c] : c;
-    open[d] = 1;
-    startFits = startFits && inModel[d];
-  }
-  for (int i : candidates) {
-    startFits = startFits && (open[i] || fixedAs(i) <= 0);
-    mipStart.push_back({columnName('x', i), open[i] ? 1.0 : 0.0});
-  }
-  if (startFits)
-    cbc.setMIPStart(mipStart);
-  if (limits.stop) {
-    StopWhenRaised handler(limits.stop);
+  giveStart(model, candidates, dominator, fixed, start, cbc);
+  StopWhenRaised handler(limits.stop);
+  if (limits.stop)
     cbc.passInEventHandler(&handler);
-  }
-  CbcMain0(cbc);
-  cbc.setLogLevel(0);
-  std::string limit = std::to_string(seconds);
-  // With whole demands no coverage between two integers exists, which
-  // prunes every node whose bound is less than one above the incumbent.
-  std::string increment = model.integral ? "0.999" : "1e-6";
-  // Past 100, the threads search in a repeatable order.
-  std::string threads =
-      std::to_string(limits.threads > 1 ? 100 + limits.threads : 0);
-  // The cap is wall-clock time, as the user reads it, not processor time.
-  const char* argv[] = {"corvadel",
-                        "-log",
-                        "0",
-                        "-timeMode",
-                        "elapsed",
-                        "-sec",
-                        limit.c_str(),
-                        "-threads",
-                        threads.c_str(),
-                        "-increment",
-                        increment.c_str(),
-                        "-solve",
-                        "-quit"};
-  CbcMain1(static_cast<int>(sizeof argv / sizeof argv[0]), argv, cbc);
-
-  const double* best = cbc.bestSolution();
-  if (best) {
-    std::vector<int> centres;
-    std::vector<char> taken(n, 0);
-    for (int c = 0; c < count && static_cast<int>(centres.size()) < model.p;
-         ++c)
-      if (best[c] > 0.5) {
-        centres.push_back(candidates[c]);
-        taken[candidates[c]] = 1;
-      }
-    // Fewer than p columns may be open: any other vertices fill the rest.
-    for (int i = 0; i < n && static_cast<int>(centres.size()) < model.p; ++i)
-      if (!taken[i])
-        centres.push_back(i);
-    double exact = model.totalWeight - uncoveredDemand(model, centres);
-    if (exact > result.covered + 1e-9 * (1 + model.totalWeight)) {
-      result.centres = centres;
-      result.covered = exact;
-    }
-  }
-  double proven = -cbc.getBestPossibleObjValue();
-  // Optimal, or nothing better than the start exists: the best known is
-  // optimal.
-  if (cbc.isProvenOptimal() || cbc.isProvenInfeasible())
-    proven = result.covered;
-  if (std::isfinite(proven))
-    result.bound = std::min(bound, std::max(proven, result.covered));
-  result.proven =
-      result.bound <=
-      result.covered +
-          (model.integral ? 1 - 1e-6 : 1e-9 * (1 + model.totalWeight));
-  return result;
+  runBranchAndCut(model, seconds, limits.threads, cbc);
+  return readBranchAndCut(model, candidates, {start, covered, bound, false},
+                          cbc);
 }

@@ -33,7 +33,8 @@ struct ExactLimits {
 
 // Solves max sum w_j y_j, y_j <= sum of x_i over the candidates covering j,
 // sum x_i <= p, x binary, y in [0, 1] (dominated candidates left out; the
-// answer is filled up to p centres) by branch and cut, starting from
+// answer is filled up to p centres with allowed sites; the site rules hold
+// through the bounds of x) by branch and cut, starting from
 // `start` (coverage `covered`), within `limits`.
 // `bound` is an upper bound already known; the result's is never above it.
 // Only solutions better than `start` are sought: `fixed` (empty, or one

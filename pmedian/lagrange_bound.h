@@ -7,16 +7,15 @@
 
 // A lower bound on the p-median cost: relaxes "every vertex is served once"
 // with one multiplier a vertex and improves the multipliers by subgradient
-// steps toward `upper`, the cost of a known solution. Stops early once the
-// bound is within `tolerance` of `upper`.
-double medianLowerBound(const PmedProblem& problem, double upper,
-                        double tolerance, int iterations);
+// steps toward `upper`, the cost of a known solution. Rounded up to a whole
+// number when every cost is `whole`; stops early once it meets `upper`.
+double medianLowerBound(const PmedProblem& problem, double upper, bool whole,
+                        int iterations);
 
 // An upper bound on the demand p centres can cover: relaxes "j counts only
 // when a chosen centre covers it" with one multiplier a vertex, stepped
-// toward `lower`, the coverage of a known solution. Stops early once the
-// bound is within `tolerance` of `lower`. When `multipliers` is given, it
-// receives those of the best bound found.
-double coverUpperBound(const CoverModel& model, double lower, double tolerance,
-                       int iterations,
+// toward `lower`, the coverage of a known solution. Rounded down to a whole
+// number for whole demands; stops early once it meets `lower`. When
+// `multipliers` is given, it receives those of the best bound found.
+double coverUpperBound(const CoverModel& model, double lower, int iterations,
                        std::vector<double>* multipliers = nullptr);

@@ -5,6 +5,7 @@
 #include <queue>
 
 #include "pmedian/random_stream.h"
+#include "pmedian/tolerances.h"
 
 namespace {
 
@@ -68,7 +69,7 @@ void restoreCentres(const PmedProblem& problem, MedianState& state,
 }  // namespace
 
 double medianTolerance(const PmedProblem&, const MedianState& state) {
-  return 1e-9 * (1.0 + state.cost);
+  return sumTolerance(state.cost);
 }
 
 double medianCost(const PmedProblem& problem, const std::vector<int>& centres) {
@@ -103,6 +104,8 @@ int bestSingleCentre(const PmedProblem& problem) {
   int best = 0;
   double bestSum = kFar;
   for (int i = 0; i < problem.n; ++i) {
+    if (siteRule(problem, i) < 0)
+      continue;
     const float* row =
         problem.cost.data() + static_cast<std::size_t>(i) * problem.n;
     double sum = 0;
@@ -119,13 +122,21 @@ int bestSingleCentre(const PmedProblem& problem) {
 std::vector<int> greedyMedian(const PmedProblem& problem,
                               SearchEffort& effort) {
   int n = problem.n;
-  std::vector<int> centres = {bestSingleCentre(problem)};
+  // The fixed centres open first; without any, the best single centre.
+  std::vector<int> centres;
+  for (int i = 0; i < n; ++i)
+    if (siteRule(problem, i) > 0)
+      centres.push_back(i);
+  if (centres.empty())
+    centres.push_back(bestSingleCentre(problem));
   effort.work += static_cast<std::int64_t>(n) * n;
-  std::vector<double> nearest(n);
-  for (int j = 0; j < n; ++j)
-    nearest[j] = costAt(problem, centres[0], j);
+  std::vector<double> nearest(n, kFar);
   std::vector<char> open(n, 0);
-  open[centres[0]] = 1;
+  for (int c : centres) {
+    open[c] = 1;
+    for (int j = 0; j < n; ++j)
+      nearest[j] = std::min(nearest[j], costAt(problem, c, j));
+  }
   // Lazy greedy: a stale gain is an upper bound of the true one, because a
   // candidate's gain only shrinks as centres open. The candidate on top,
   // once re-priced, is taken if it is still on top.
@@ -147,9 +158,9 @@ std::vector<int> greedyMedian(const PmedProblem& problem,
                       std::vector<std::pair<double, int>>, decltype(below)>
       queue(below);
   for (int a = 0; a < n; ++a)
-    if (!open[a])
+    if (!open[a] && siteRule(problem, a) >= 0)
       queue.push({gainOf(a), a});
-  while (static_cast<int>(centres.size()) < problem.p) {
+  while (static_cast<int>(centres.size()) < problem.p && !queue.empty()) {
     auto [stale, a] = queue.top();
     queue.pop();
     double fresh = gainOf(a);
@@ -173,7 +184,7 @@ MedianSwap bestMedianSwap(const PmedProblem& problem, const MedianState& state,
   static thread_local std::vector<double> netLoss;
   netLoss.assign(n, 0.0);
   for (int a = 0; a < n; ++a) {
-    if (state.position[a] >= 0)
+    if (state.position[a] >= 0 || siteRule(problem, a) < 0)
       continue;
     // Opening a saves `profit` on the vertices it is nearer to; closing r
     // then costs loss[r] less what a takes over from r's customers.
@@ -194,7 +205,7 @@ MedianSwap bestMedianSwap(const PmedProblem& problem, const MedianState& state,
     effort.work += n + static_cast<std::int64_t>(state.centres.size());
     for (int r : state.centres) {
       double delta = profit - netLoss[r];
-      if (best.in < 0 || delta > best.delta)
+      if (siteRule(problem, r) == 0 && (best.in < 0 || delta > best.delta))
         best = {a, r, delta};
     }
   }
@@ -245,9 +256,16 @@ void searchMedian(const PmedProblem& problem, MedianState& state,
                   SearchEffort& effort) {
   int n = problem.n;
   int p = problem.p;
-  if (p < 2 || p >= n)
+  // How many centres a swap may close (the open ones not fixed) and open
+  // (the closed allowed ones): p and n - p when every site is free.
+  int closable = p, openable = n - p;
+  for (int rule : problem.site) {
+    closable -= rule > 0;
+    openable -= rule < 0;
+  }
+  if (p < 2 || closable < 1 || openable < 1)
     return;
-  int largest = std::min({kLargestShake, p, n - p});
+  int largest = std::min({kLargestShake, closable, openable});
   RandomStream random = randomStream(seed);
   std::vector<int> best = state.centres;
   double bestCost = state.cost;
@@ -258,11 +276,14 @@ void searchMedian(const PmedProblem& problem, MedianState& state,
     ++effort.rounds;
     ++stale;
     for (int step = 0; step < k; ++step) {
-      int out = state.centres[nextBelow(random, p)];
+      int out;
+      do {
+        out = state.centres[nextBelow(random, p)];
+      } while (siteRule(problem, out) > 0);
       int in;
       do {
         in = nextBelow(random, n);
-      } while (state.position[in] >= 0);
+      } while (state.position[in] >= 0 || siteRule(problem, in) < 0);
       swapMedian(problem, state, in, out);
     }
     improveMedian(problem, state, effort);
@@ -272,7 +293,7 @@ void searchMedian(const PmedProblem& problem, MedianState& state,
       best = state.centres;
       stale = 0;
       k = 1;
-      markBest(effort, bestCost);
+      markBest(effort, best, bestCost);
     } else {
       restoreCentres(problem, state, best);
       k = k % largest + 1;

@@ -34,15 +34,18 @@ void setMedianCentres(const PmedProblem& problem, MedianState& state,
 // The cost of `centres`, recomputed from the matrix.
 double medianCost(const PmedProblem& problem, const std::vector<int>& centres);
 
-// The p centres chosen greedily, each the largest decrease of cost (lowest
-// index among equals); gains are re-priced lazily, as they only shrink.
+// The p centres chosen greedily: the fixed ones (or, without any, the best
+// single centre), then each the allowed one of largest decrease of cost
+// (lowest index among equals); gains are re-priced lazily, as they only
+// shrink.
 std::vector<int> greedyMedian(const PmedProblem& problem, SearchEffort& effort);
 
-// The best single centre, exactly: the row of least sum.
+// The best single allowed centre, exactly: the row of least sum.
 int bestSingleCentre(const PmedProblem& problem);
 
-// The swap of largest cost decrease (possibly 0 or negative); needs p >= 2;
-// in = -1 when there is no closed candidate.
+// The swap of largest cost decrease (possibly 0 or negative) that opens an
+// allowed site and closes a centre not fixed; needs p >= 2; in = -1 when
+// there is no such swap.
 MedianSwap bestMedianSwap(const PmedProblem& problem, const MedianState& state,
                           SearchEffort& effort);
 
@@ -54,9 +57,9 @@ void swapMedian(const PmedProblem& problem, MedianState& state, int in,
 void improveMedian(const PmedProblem& problem, MedianState& state,
                    SearchEffort& effort);
 
-// Variable neighbourhood search from `state` until the budget is spent, a
-// `staleRounds` pass without improvement, or the cost reaches `target`;
-// leaves the best solution in `state`.
+// Variable neighbourhood search from `state`, within the site rules, until the
+// budget is spent, a `staleRounds` pass without improvement, or the cost
+// reaches `target`; leaves the best solution in `state`.
 void searchMedian(const PmedProblem& problem, MedianState& state,
                   std::uint64_t seed, double target, std::int64_t staleRounds,
                   SearchEffort& effort);

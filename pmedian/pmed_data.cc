@@ -72,3 +72,27 @@ void loadPmedData(const char* path, PmedProblem& out) {
   readPmedData(in, out);
   closeReading(file);
 }
+
+void setSiteRules(const VertexSets& sets, PmedProblem& problem) {
+  problem.site.clear();
+  if (sets.fixed.empty() && !sets.hasCandidates)
+    return;
+  problem.site.assign(problem.n, sets.hasCandidates ? -1 : 0);
+  for (int v : sets.candidates)
+    problem.site[v] = 0;
+  for (int v : sets.fixed)
+    problem.site[v] = 1;
+}
+
+void loadSiteRules(const char* fixedPath, const char* candidatesPath,
+                   PmedProblem& problem) {
+  VertexSets sets;
+  if (fixedPath)
+    sets.fixed = loadVertexSet(fixedPath, problem.n);
+  if (candidatesPath) {
+    sets.candidates = loadVertexSet(candidatesPath, problem.n);
+    sets.hasCandidates = true;
+  }
+  checkVertexSets(sets, problem.p);
+  setSiteRules(sets, problem);
+}

@@ -16,13 +16,22 @@
 #include <vector>
 
 #include "common/token_reader.h"
+#include "common/vertex_sets.h"
 
 // The problem as read: cost[i * n + j] serves j from i; the diagonal is 0.
+// `site` holds the rule of each vertex as a centre: +1 fixed open, -1
+// forbidden, 0 free; empty when every vertex is free.
 struct PmedProblem {
   int n = 0;
   int p = 0;
   std::vector<float> cost;
+  std::vector<int> site;
 };
+
+// The rule of vertex i as a centre: +1 fixed open, -1 forbidden, 0 free.
+inline int siteRule(const PmedProblem& problem, int i) {
+  return problem.site.empty() ? 0 : problem.site[i];
+}
 
 // Largest n whose n x n cost matrix fits in the memory of this machine.
 int maxVertices();
@@ -34,3 +43,15 @@ void readPmedData(DataReader& in, PmedProblem& out);
 
 // Opens `path` and reads it with readPmedData.
 void loadPmedData(const char* path, PmedProblem& out);
+
+// Fills `problem.site` from the sets given, fixed open and candidates: a
+// vertex neither fixed nor a candidate is forbidden when candidates are
+// given. Leaves it empty when `sets` holds neither.
+void setSiteRules(const VertexSets& sets, PmedProblem& problem);
+
+// Reads the fixed centres from `fixedPath` and the candidates from
+// `candidatesPath` (each nullptr when not given), checks them against the
+// problem's p, and sets the problem's site rules; a bad file or sets that
+// leave no solution end the process with a message.
+void loadSiteRules(const char* fixedPath, const char* candidatesPath,
+                   PmedProblem& problem);

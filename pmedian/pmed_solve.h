@@ -29,15 +29,8 @@ struct SolveOutcome {
   std::int64_t rounds = 0;    // perturbation rounds run
 };
 
-// Solves `problem`: greedy start, swap search, bound, perturbation rounds
-// while a gap remains, and for covering problems branch and cut at the end;
-// every phase ends by the whole run's cap.
+// Solves `problem` within its site rules: a covering problem by the
+// schedule of phases in cover_schedule.h; any other by greedy start, swap
+// search, bound and perturbation rounds while a gap remains. Every phase
+// ends by the whole run's cap.
 SolveOutcome solvePmed(const PmedProblem& problem, const SolveOptions& options);
-
-// Of the answer of branch and cut run beside the search (`proof` covered,
-// `proven` optimal) and the search's (`searched` covered): true when branch
-// and cut's stands. A proven one stands even on a tie: the search was
-// stopped by the proof, so only the proof's answer is the same whatever
-// the clock allowed; otherwise it stands only when better by the tolerance.
-bool proofAnswerStands(bool proven, double proof, double searched,
-                       double tolerance);

@@ -19,7 +19,7 @@ constexpr double kRefresh = 1.0;
 // draws it.
 struct ProgressRecord {
   std::atomic<bool> covering{false};
-  std::atomic<const char*> phase{"inicio"};
+  std::atomic<const char*> phase[2] = {"inicio", nullptr};
   std::atomic<double> best{0};
   std::atomic<double> bound{0};
   std::chrono::steady_clock::time_point start;
@@ -40,6 +40,15 @@ double secondsSinceStart() {
       .count();
 }
 
+// The phases running, both lanes' when both run.
+std::string phasesRunning() {
+  const char* first = progress.phase[0].load();
+  const char* second = progress.phase[1].load();
+  if (first && second)
+    return std::string(first) + " + " + second;
+  return first ? first : second ? second : "";
+}
+
 // The drawing thread: sleeps until the first showing, then redraws the line
 // in place (carriage return, erase to the end of the line) every refresh,
 // until told to stop; erases the line on the way out. Its own clock, so that
@@ -54,7 +63,7 @@ void drawLoop() {
     if (progress.wake.wait_until(hold, next, [] { return progress.stop; }))
       break;
     std::string text = progressText(
-        secondsSinceStart(), progress.phase.load(), progress.covering.load(),
+        secondsSinceStart(), phasesRunning().c_str(), progress.covering.load(),
         progress.best.load(), progress.bound.load());
     std::fprintf(stderr, "\r\033[K%s", text.c_str());
     std::fflush(stderr);
@@ -87,7 +96,9 @@ void startProgress(bool wanted) {
 
 void noteCovering(bool covering) { progress.covering = covering; }
 
-void notePhase(const char* phase) { progress.phase = phase; }
+void notePhase(const char* phase) { notePhase(0, phase); }
+
+void notePhase(int slot, const char* phase) { progress.phase[slot] = phase; }
 
 void noteBest(double best) { progress.best = best; }
 

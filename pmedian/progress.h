@@ -21,8 +21,13 @@ void startProgress(bool wanted);
 // coverage) or as p-median (of cost).
 void noteCovering(bool covering);
 
-// Notes the phase now running.
+// Notes the phase now running on the solve's one thread.
 void notePhase(const char* phase);
+
+// Notes the phase now running in lane `slot` (0 or 1) of the covering
+// solve; nullptr when the lane is idle. The line names the phases of both
+// lanes when both run.
+void notePhase(int slot, const char* phase);
 
 // Notes the best solution (coverage or cost) and the bound known.
 void noteBest(double best);

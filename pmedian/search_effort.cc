@@ -32,9 +32,13 @@ double secondsWithin(const SearchEffort& effort, double wanted) {
   return std::clamp(effort.deadline - elapsedSeconds(effort), 0.0, wanted);
 }
 
-void markBest(SearchEffort& effort, double value) {
+void markBest(SearchEffort& effort, const std::vector<int>& centres,
+              double value) {
   effort.secondsAtBest = elapsedSeconds(effort);
-  noteBest(value);
+  if (effort.found)
+    effort.found(centres, value);
+  else
+    noteBest(value);
 }
 
 void chargeRoundsFromHere(SearchEffort& effort) {

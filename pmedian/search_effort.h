@@ -3,6 +3,8 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <functional>
+#include <vector>
 
 // What a search may spend and has spent. The budget counts work (list
 // entries and matrix cells walked), so that the same input gives the same
@@ -18,6 +20,9 @@ struct SearchEffort {
   double secondsAtBest = 0;  // when the best solution was found
   // Raised by a proof running beside the search: nothing better exists.
   const std::atomic<bool>* halt = nullptr;
+  // Takes each best solution marked, in place of the progress line; set by
+  // the phase running the search.
+  std::function<void(const std::vector<int>&, double)> found;
   std::chrono::steady_clock::time_point start =
       std::chrono::steady_clock::now();
 };
@@ -36,9 +41,11 @@ bool pastDeadline(const SearchEffort& effort);
 // less than 0.
 double secondsWithin(const SearchEffort& effort, double wanted);
 
-// Notes the present time as that of the best solution, whose value
-// (coverage or cost) the progress line shows.
-void markBest(SearchEffort& effort, double value);
+// Notes the present time as that of the best solution, `centres` of value
+// `value` (coverage or cost), and hands it to `effort.found` when set, else
+// to the progress line.
+void markBest(SearchEffort& effort, const std::vector<int>& centres,
+              double value);
 
 // The budget of the perturbation rounds counts from the work done so far:
 // the start (greedy and first descent) is not charged to it.

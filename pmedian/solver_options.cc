@@ -6,6 +6,7 @@
 
 #include "common/fatal.h"
 #include "common/token_reader.h"
+#include "common/vertex_sets.h"
 
 namespace {
 
@@ -45,6 +46,12 @@ SolverOptions parseSolverOptions(int argc, char** argv) {
       options.quiet = true;
     } else if (std::strcmp(option, "-v") == 0) {
       options.verbose = true;
+    } else if (std::strcmp(option, kFixedCentresOption) == 0) {
+      options.fixedPath = valueOf(argc, argv, k);
+      ++k;
+    } else if (std::strcmp(option, kCandidateSitesOption) == 0) {
+      options.candidatesPath = valueOf(argc, argv, k);
+      ++k;
     } else if (std::strcmp(option, "-L") == 0) {
       options.solve.runSeconds = secondsValue(option, valueOf(argc, argv, k));
       ++k;

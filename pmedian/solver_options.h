@@ -11,11 +11,16 @@
 //   -T SECONDS  cap of the perturbation rounds (default none)
 //   -b MILLIONS work budget of the perturbation rounds (default 3000)
 //   -s SEED     seed of the perturbation rounds (default 1)
+//   -F FILE     the centres that exist and stay open ("abertos.txt")
+//   -C FILE     the only sites where a new centre may open
+//               ("candidatos.txt"); see common/vertex_sets.h
 //   -q          no summary line on the console
 //   -v          the summary line adds read time, time of the final solution,
 //               time of the proof, rounds run and the model solved
 struct SolverOptions {
   SolveOptions solve;
+  const char* fixedPath = nullptr;       // -F; nullptr when not given
+  const char* candidatesPath = nullptr;  // -C
   bool quiet = false;
   bool verbose = false;
 };

@@ -15,8 +15,15 @@
           random matrices of 5,000 and 10,000 vertices (-a); the run's time,
           the solver's, the peak memory of both programs, the gap of
           coverage, and cbc on the same covering model
+  constrained
+          covering problems with existing centres (-F) and candidate sites
+          (-C): pmed1 ... pmed40 with random fixed and forbidden sites, and
+          the GeoNames places of three countries, the largest places the
+          existing centres and one place in five a candidate; the solver's
+          coverage against cbc on the constrained covering model, and a check
+          that the answer honours both sets
   tiny    one small case of each kind, for the tests (seconds)
-  all     median cover hard large
+  all     median cover hard large constrained
 
 Every table is Markdown. The solver and mclp are taken from build/ (where the
 README builds them), with the instance generator pmed_instance beside them;
@@ -26,10 +33,13 @@ package; where it is not installed, or with --no-cbc, its columns stay empty.
 """
 
 import argparse
+import csv
 import datetime
 import json
+import math
 import os
 import platform
+import random
 import re
 import shutil
 import subprocess
@@ -97,9 +107,28 @@ TINY = {
     "median": ["pmed1"],
     "cover": [("random:60", 4, 0.1, 1)],
     "large": [("-a", "points:80", 4, 0.05, 1)],
+    "constrained": ["pmed1"],
 }
 
 ROAD_NEIGHBOURS = 4
+
+# Constrained cases on OR-Library graphs: pmedK as a covering problem with
+# the p of its file, the share 1 / (2p) within S (at least 0.5 %), demands
+# drawn by seed 1; p // 4 existing centres and one vertex in three a
+# candidate, drawn at random by seed K.
+CONSTRAINED_PMED = ["pmed%d" % k for k in range(1, 41)]
+
+# Constrained cases on GeoNames places: file, existing centres (the largest
+# places), p. S is chosen so that the greedy start (existing centres, then
+# the candidate of largest gain) covers CITY_GREEDY_SHARE of the population.
+CONSTRAINED_CITIES = [
+    ("geonames-cities/cities_PT.csv", 8, 13),
+    ("geonames-cities/cities_NL.csv", 8, 13),
+    ("geonames-cities/cities_CH.csv", 8, 13),
+]
+CITY_CANDIDATE_EVERY = 5
+CITY_GREEDY_SHARE = 0.625
+EARTH_RADIUS_M = 6371008.8
 
 # The solver's -v suffix: " [leitura R achado F prova P rodadas N KIND]".
 SUFFIX = re.compile(r"\[leitura (\S+) achado (\S+) prova (\S+) rodadas (\d+) (\S+)\]")
@@ -196,9 +225,9 @@ def parse_suffix(text):
             "proof": proof if proof >= 0 else None}
 
 
-def run_solver(solver, folder, heavy=False):
+def run_solver(solver, folder, heavy=False, extra=()):
     start = time.monotonic()
-    out = subprocess.run([solver.path] + solver.arguments(heavy), cwd=folder,
+    out = subprocess.run([solver.path] + solver.arguments(heavy) + list(extra), cwd=folder,
                          capture_output=True, text=True).stdout
     wall = time.monotonic() - start
     suffix = parse_suffix(out)
@@ -269,6 +298,220 @@ def cover(args, solver, folder, cases, heavy=False, title="Covering problems"):
           "cap (%g s%s) with that coverage, not proven." %
           (args.heavy_cbc_seconds if heavy else args.cbc_seconds,
            "" if shutil.which("cbc") and not args.no_cbc else "; cbc not run"))
+    print()
+
+
+def read_centres(folder):
+    """The centres, the last line of "solucao.txt"."""
+    with open(os.path.join(folder, "solucao.txt")) as f:
+        return f.read().split("\n")[-2].split()
+
+
+def compare(args, solver, baseline, folder, cases, heavy=False, title="Covering problems"):
+    """The same cases with the baseline solver and with ours, one after the
+    other on each case, in one run."""
+    print("### %s: before and after" % title)
+    print()
+    print("| instance | n | p | coverage before | after | bound before | after "
+          "| proved s before | after | total s before | after | same centres |")
+    print("|---|---|---|---|---|---|---|---|---|---|---|---|")
+    same_count = 0
+    for source, p, share, seed in cases:
+        path = source if source.startswith("random:") else os.path.join(DATA, source)
+        n, _, s, total = solver.generate(folder, "cover", path, p, share, seed)
+        before = run_solver(baseline, folder, heavy)
+        before_centres = read_centres(folder)
+        after = run_solver(solver, folder, heavy)
+        same = read_centres(folder) == before_centres
+        same_count += same
+        print("| %s | %s | %d | %.0f | %.0f | %.0f | %.0f | %s | %s | %.2f | %.2f | %s |" %
+              (case_name(source, share), n, p, float(total) - before["objective"],
+               float(total) - after["objective"], float(total) - before["bound"],
+               float(total) - after["bound"], seconds(before["proof"]),
+               seconds(after["proof"]), before["wall"], after["wall"],
+               "yes" if same else "no"), flush=True)
+    print()
+    print("The same centres on %d of %d cases. bound: the proven upper bound on coverage; "
+          "proved: seconds to the proof (– none); total: the whole run." %
+          (same_count, len(cases)))
+    print()
+
+
+def write_vertex_set(folder, name, vertices):
+    """A set of vertices in the layout of common/vertex_sets.h."""
+    with open(os.path.join(folder, name), "w") as f:
+        f.write("%d\n" % len(vertices))
+        for v in sorted(vertices):
+            f.write("%d\n" % v)
+
+
+def constrain_lp(folder, fixed, allowed):
+    """Adds the sets to "cover.lp": fixed centres at 1, other sites at 0."""
+    path = os.path.join(folder, "cover.lp")
+    with open(path) as f:
+        text = f.read()
+    rows = "".join(" fix%d: x%d = 1\n" % (i, i) for i in sorted(fixed))
+    rows += "".join(" out%d: x%d = 0\n" % (i, i) for i in range(len(allowed))
+                    if not allowed[i])
+    at = text.index("Bounds\n")
+    with open(path, "w") as f:
+        f.write(text[:at] + rows + text[at:])
+
+
+def pmed_sets(n, p, seed):
+    """p // 4 random existing centres and one vertex in three a candidate."""
+    draw = random.Random(seed)
+    fixed = sorted(draw.sample(range(n), p // 4))
+    candidates = sorted(v for v in range(n) if draw.random() < 1 / 3)
+    return fixed, candidates
+
+
+def haversine(a, b):
+    """Great-circle distance in metres between (latitude, longitude) pairs in
+    radians."""
+    h = (math.sin((b[0] - a[0]) / 2) ** 2 +
+         math.cos(a[0]) * math.cos(b[0]) * math.sin((b[1] - a[1]) / 2) ** 2)
+    return 2 * EARTH_RADIUS_M * math.asin(min(1.0, math.sqrt(h)))
+
+
+def read_places(path):
+    """(latitude, longitude) in radians and population of each place."""
+    places, population = [], []
+    with open(path, newline="", encoding="utf-8") as f:
+        rows = csv.reader(f)
+        next(rows)
+        for row in rows:
+            places.append((math.radians(float(row[2])), math.radians(float(row[3]))))
+            population.append(int(row[4]))
+    return places, population
+
+
+def greedy_share(rows, population, fixed, candidates, p, s):
+    """The share of the population that the greedy start covers within s:
+    the existing centres, then the candidate of largest gain."""
+    covered = [False] * len(population)
+
+    def within(i):
+        return [j for d, j in rows[i] if d <= s]
+
+    def gain(i):
+        return sum(population[j] for j in within(i) if not covered[j])
+
+    opened = list(fixed)
+    for i in fixed:
+        for j in within(i):
+            covered[j] = True
+    while len(opened) < p:
+        best = max((c for c in candidates if c not in opened), key=gain)
+        opened.append(best)
+        for j in within(best):
+            covered[j] = True
+    total = sum(population)
+    return sum(w for w, c in zip(population, covered) if c) / total
+
+
+def city_case(folder, source, fixed_count, p):
+    """Writes the covering problem of GeoNames places as the tool would
+    ("pmeddata.dat"), the sets, and the constrained model "cover.lp"; returns
+    n, S in metres, the total population and the greedy share."""
+    places, population = read_places(os.path.join(DATA, source))
+    n = len(places)
+    dist = [[haversine(places[i], places[j]) for j in range(n)] for i in range(n)]
+    order = sorted(range(n), key=lambda i: (-population[i], i))
+    fixed = sorted(order[:fixed_count])
+    candidates = [v for v in range(n) if v % CITY_CANDIDATE_EVERY == 0]
+    rows = {i: sorted((dist[i][j], j) for j in range(n)) for i in set(fixed + candidates)}
+    low, high = 0.0, max(max(r) for r in dist)
+    for _ in range(40):
+        s = (low + high) / 2
+        if greedy_share(rows, population, fixed, candidates, p, s) < CITY_GREEDY_SHARE:
+            low = s
+        else:
+            high = s
+    s = high
+    share = greedy_share(rows, population, fixed, candidates, p, s)
+    with open(os.path.join(folder, "pmeddata.dat"), "w") as f:
+        f.write("%d  %d\n" % (n, p))
+        for i in range(n):
+            f.write("".join("%11.5f\n" % (0.0 if dist[i][j] <= s else population[j])
+                            for j in range(n) if j != i))
+    write_vertex_set(folder, "abertos.txt", fixed)
+    write_vertex_set(folder, "candidatos.txt", candidates)
+    allowed = [False] * n
+    for v in fixed + candidates:
+        allowed[v] = True
+    with open(os.path.join(folder, "cover.lp"), "w") as f:
+        f.write("Maximize\n obj:")
+        f.write("".join(" + %d y%d\n" % (population[j], j) for j in range(n)
+                        if population[j] > 0))
+        f.write("Subject To\n")
+        for j in range(n):
+            if population[j] > 0:
+                f.write(" c%d: y%d" % (j, j) + "".join(
+                    " - x%d" % i for i in range(n) if allowed[i] and dist[i][j] <= s) +
+                        " <= 0\n")
+        f.write(" card:" + "".join(" + x%d" % i for i in range(n) if allowed[i]) +
+                " = %d\n" % p)
+        f.write("".join(" fix%d: x%d = 1\n" % (i, i) for i in fixed))
+        f.write("Bounds\n" + "".join(" 0 <= y%d <= 1\n" % j for j in range(n)
+                                     if population[j] > 0))
+        f.write("Binaries\n" + "".join(" x%d\n" % i for i in range(n) if allowed[i]))
+        f.write("End\n")
+    return n, s, sum(population), share, fixed, candidates
+
+
+def honours(folder, p, fixed, candidates):
+    """True when the answer has p distinct centres, every existing one among
+    them and no other outside the candidates."""
+    centres = [int(c) for c in read_centres(folder)]
+    allowed = set(fixed) | set(candidates)
+    return (len(centres) == p and len(set(centres)) == p and set(fixed) <= set(centres)
+            and all(c in allowed for c in centres))
+
+
+def constrained_row(args, solver, folder, name, n, p, s, covered_total, fixed, candidates):
+    result = run_solver(solver, folder, False, ["-F", "abertos.txt", "-C", "candidatos.txt"])
+    covered = covered_total - result["objective"]
+    cbc = run_cbc(args, folder, args.cbc_seconds)
+    value, used, verdict = cbc_cells(cbc, covered)
+    print("| %s | %s | %d | %d | %d | %s | %.0f | %s | %s | %s | %.2f | %s | %s | %s |" %
+          (name, n, p, len(fixed), len(candidates), s, covered, value,
+           seconds(result["found"]), seconds(result["proof"]), result["wall"], used, verdict,
+           "yes" if honours(folder, p, fixed, candidates) else "NO"), flush=True)
+
+
+def constrained(args, solver, folder, pmed_names, cities):
+    print("### Existing centres and candidate sites")
+    print()
+    print("| instance | n | p | existing | candidates | S | coverage | cbc | found s | proved s "
+          "| total s | cbc s | ours against cbc | sets honoured |")
+    print("|---|---|---|---|---|---|---|---|---|---|---|---|---|---|")
+    for name in pmed_names:
+        path = os.path.join(DATA, "orlib-pmed", name + ".txt")
+        with open(path) as f:
+            p = int(f.readline().split()[2])
+        share = max(0.005, 1 / (2 * p))
+        n, _, s, total = solver.generate(folder, "cover", path, p, share, 1)
+        fixed, candidates = pmed_sets(int(n), p, int(name[4:]))
+        write_vertex_set(folder, "abertos.txt", fixed)
+        write_vertex_set(folder, "candidatos.txt", candidates)
+        allowed = [False] * int(n)
+        for v in fixed + candidates:
+            allowed[v] = True
+        constrain_lp(folder, fixed, allowed)
+        constrained_row(args, solver, folder, "%s, share %.3g" % (name, share), n, p, s,
+                        float(total), fixed, candidates)
+    for source, fixed_count, p in cities:
+        n, s, total, share, fixed, candidates = city_case(folder, source, fixed_count, p)
+        constrained_row(args, solver, folder,
+                        "%s, greedy %.0f %%" % (os.path.basename(source), 100 * share),
+                        n, p, "%.0f m" % s, float(total), fixed, candidates)
+    print()
+    print("existing: centres fixed open (-F); candidates: the only other sites allowed (-C). "
+          "Coverage: demand within S of a centre; cbc solves the covering model with the "
+          "same sets (* stopped by its cap of %g s). found, proved: the solver's seconds to "
+          "its final answer and to its proof (– none). Sets honoured: p distinct centres, "
+          "every existing one, the others candidates." % args.cbc_seconds)
     print()
 
 
@@ -433,9 +676,10 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__,
                                      formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("sets", nargs="*", metavar="SET",
-                        choices=["median", "cover", "hard", "large", "tiny", "all", "about"],
-                        help="median, cover, hard, large, tiny, all; about prints only "
-                             "the machine, date and commit")
+                        choices=["median", "cover", "hard", "large", "constrained", "tiny",
+                                 "all", "about"],
+                        help="median, cover, hard, large, constrained, tiny, all; about "
+                             "prints only the machine, date and commit")
     parser.add_argument("--solver", default=os.path.join(ROOT, "build", "Corvadel.exe"),
                         help="the solver program (default build/Corvadel.exe); mclp and "
                              "pmed_instance are taken from its folder")
@@ -452,12 +696,15 @@ def main():
     parser.add_argument("--heavy-cbc-seconds", type=float, default=120,
                         help="time cap of cbc on the hard and the large cases (default 120)")
     parser.add_argument("--no-cbc", action="store_true", help="leave cbc out")
+    parser.add_argument("--baseline", metavar="SOLVER",
+                        help="with cover and hard: run this solver program too on each "
+                             "case, and compare its coverage, proof and centres with ours")
     parser.add_argument("--no-about", action="store_true",
                         help="leave out the line on the machine, date and commit")
     args = parser.parse_args()
     sets = args.sets or ["all"]
     if "all" in sets:
-        sets = ["median", "cover", "hard", "large"]
+        sets = ["median", "cover", "hard", "large", "constrained"]
 
     solver_path = os.path.abspath(args.solver)
     bin_dir = os.path.dirname(solver_path)
@@ -472,6 +719,9 @@ def main():
     if sets == ["about"]:
         return
     solver = Solver(solver_path, generator, args.cap, args.heavy_cap)
+    baseline = None
+    if args.baseline:
+        baseline = Solver(os.path.abspath(args.baseline), generator, args.cap, args.heavy_cap)
 
     def chosen(cases, key=lambda case: case[0]):
         if not args.only:
@@ -484,17 +734,27 @@ def main():
             if name == "median":
                 median(args, solver, folder,
                        chosen(["pmed%d" % k for k in range(1, 41)], key=lambda c: c))
+            elif name == "cover" and baseline:
+                compare(args, solver, baseline, folder, chosen(COVER_CASES))
             elif name == "cover":
                 cover(args, solver, folder, chosen(COVER_CASES))
+            elif name == "hard" and baseline:
+                compare(args, solver, baseline, folder, chosen(HARD_CASES), heavy=True,
+                        title="Hard band and random 1,500-vertex instances")
             elif name == "hard":
                 cover(args, solver, folder, chosen(HARD_CASES), heavy=True,
                       title="Hard band and random 1,500-vertex instances")
             elif name == "large":
                 large(args, solver, mclp, folder, chosen(LARGE_CASES, key=lambda c: c[1]))
+            elif name == "constrained":
+                constrained(args, solver, folder,
+                            chosen(CONSTRAINED_PMED, key=lambda c: c + "."),
+                            chosen(CONSTRAINED_CITIES))
             elif name == "tiny":
                 median(args, solver, folder, TINY["median"])
                 cover(args, solver, folder, TINY["cover"])
                 large(args, solver, mclp, folder, TINY["large"])
+                constrained(args, solver, folder, TINY["constrained"], [])
     finally:
         shutil.rmtree(folder, ignore_errors=True)
 

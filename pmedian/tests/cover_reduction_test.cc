@@ -91,13 +91,7 @@ TEST(CoverReductionTest, FixingKeepsEveryBetterSolution) {
         forEachSubset(model.n, model.p, [&](const std::vector<int>& centres) {
           if (model.totalWeight - uncoveredDemand(model, centres) < lower + 1)
             return;
-          std::vector<char> open(model.n, 0);
-          for (int c : centres)
-            open[dominator[c] >= 0 ? dominator[c] : c] = 1;
-          for (int i = 0; i < model.n; ++i) {
-            EXPECT_FALSE(fixed[i] < 0 && open[i]) << seed << " " << i;
-            EXPECT_FALSE(fixed[i] > 0 && !open[i]) << seed << " " << i;
-          }
+          EXPECT_TRUE(keepsFixes(fixed, dominator, centres)) << seed;
         });
       }
     }
@@ -119,6 +113,24 @@ TEST(CoverReductionTest, SolveKeepsTheOptimum) {
     EXPECT_LE(outcome.bound, best + 1e-6) << seed;
     EXPECT_TRUE(outcome.proven) << seed;
   }
+}
+
+// A heavy vertex only candidate 0 covers, and light ones; at multipliers
+// equal to the demands the bound is the optimum, 52, so every solution
+// covering more than 51 opens 0 and none of the candidates worth 1 (3 is
+// left alone: 2 covers all it does). With 1 fixed open, only 0 may join it.
+TEST(CoverReductionTest, FixesCandidatesOpenAndClosedAgainstTheLine) {
+  PmedProblem problem =
+      coverProblem(2, {{}, {2}, {3}, {}, {}, {}}, {50, 1, 1, 1, 1, 1});
+  CoverModel model;
+  ASSERT_TRUE(buildCoverModel(problem, model));
+  std::vector<double> mu = {50, 1, 1, 1, 1, 1};
+  EXPECT_EQ(fixByReducedCosts(model, mu, 51, 1.0),
+            (std::vector<int>{1, 0, 0, 0, -1, -1}));
+  problem.site = {0, 1, 0, 0, 0, 0};
+  ASSERT_TRUE(buildCoverModel(problem, model));
+  EXPECT_EQ(fixByReducedCosts(model, mu, 51, 1.0),
+            (std::vector<int>{1, 1, -1, 0, -1, -1}));
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <functional>
 #include <vector>
 
+#include "pmedian/cover_incumbent.h"
 #include "pmedian/cover_model.h"
 #include "pmedian/cover_search.h"
 #include "pmedian/exact_cover.h"
@@ -149,6 +150,32 @@ TEST(CoverSearchTest, TabuSwapIsBestAllowed) {
   }
 }
 
+// On a ring where each centre covers itself and its two neighbours, four
+// centres three apart cover the most there is, 12, in many ways: from one
+// of them the search keeps 12 but moves on to another, as it must to find
+// the next improvement across such plateaus.
+TEST(CoverSearchTest, SearchDriftsAcrossEqualSolutions) {
+  const int n = 60;
+  std::vector<std::vector<int>> covers(n);
+  for (int i = 0; i < n; ++i)
+    covers[i] = {(i + 1) % n, (i + n - 1) % n};
+  PmedProblem problem = coverProblem(4, covers, std::vector<float>(n, 1.0f));
+  CoverModel model;
+  ASSERT_TRUE(buildCoverModel(problem, model));
+  CoverState state;
+  startCoverState(model, state);
+  const std::vector<int> start = {1, 4, 7, 10};
+  for (int c : start)
+    openCover(model, state, c);
+  SearchEffort effort;
+  effort.budget = 5000000;
+  searchCover(model, state, 3, model.totalWeight, 40, effort);
+  EXPECT_EQ(state.covered, 12);
+  std::vector<int> sorted = state.centres;
+  std::sort(sorted.begin(), sorted.end());
+  EXPECT_NE(sorted, start);
+}
+
 TEST(CoverSearchTest, NotCoveringWhenColumnHasTwoValues) {
   PmedProblem problem = randomProblem(10, 2, false, 0, 1);
   CoverModel model;
@@ -222,17 +249,18 @@ TEST(BoundTest, NeverPassesEnumeratedOptimum) {
     int p = 1 + static_cast<int>(seed % 4);
     PmedProblem median = randomProblem(12, p, false, 0, seed);
     double best = optimalCost(median);
-    EXPECT_LE(medianLowerBound(median, best, 0, 300), best + 1e-6) << seed;
+    EXPECT_LE(medianLowerBound(median, best, true, 300), best + 1e-6) << seed;
     // Given a poor upper value the steps are larger, still below.
-    EXPECT_LE(medianLowerBound(median, 3 * best, 0, 300), best + 1e-6) << seed;
+    EXPECT_LE(medianLowerBound(median, 3 * best, true, 300), best + 1e-6)
+        << seed;
 
     PmedProblem covering = randomProblem(12, p, true, 0.3, seed);
     CoverModel model;
     ASSERT_TRUE(buildCoverModel(covering, model));
     double bestCovered = model.totalWeight - optimalCost(covering);
-    EXPECT_GE(coverUpperBound(model, bestCovered, 0, 300), bestCovered - 1e-6)
+    EXPECT_GE(coverUpperBound(model, bestCovered, 300), bestCovered - 1e-6)
         << seed;
-    EXPECT_GE(coverUpperBound(model, 0, 0, 300), bestCovered - 1e-6) << seed;
+    EXPECT_GE(coverUpperBound(model, 0, 300), bestCovered - 1e-6) << seed;
   }
 }
 
@@ -275,14 +303,51 @@ TEST(SolveTest, SameInputSameCentres) {
 }
 
 // A proven answer of branch and cut stands against the search's even on a
-// tie; an unproven one only when better by the tolerance.
+// tie, whichever reaches the incumbent first; an unproven one only when
+// better by the tolerance.
 TEST(SolveTest, ProofAnswerStandsOnATieOnlyWhenProven) {
-  EXPECT_TRUE(proofAnswerStands(true, 100, 100, 0.5));
-  EXPECT_TRUE(proofAnswerStands(true, 100, 100.25, 0.5));
-  EXPECT_FALSE(proofAnswerStands(false, 100, 100, 0.5));
-  EXPECT_FALSE(proofAnswerStands(false, 100.5, 100, 0.5));
-  EXPECT_TRUE(proofAnswerStands(false, 100.75, 100, 0.5));
-  EXPECT_FALSE(proofAnswerStands(false, 99, 100, 0.5));
+  auto proofStands = [](Claim claim, double proof, double searched,
+                        bool proofFirst) {
+    CoverIncumbent incumbent(1000, 0.5, true);
+    const std::vector<int> byProof = {1}, bySearch = {2};
+    for (int turn = 0; turn < 2; ++turn) {
+      if ((turn == 0) == proofFirst)
+        incumbent.offer(byProof, proof, claim, "prova", 0);
+      else
+        incumbent.offer(bySearch, searched, Claim::kAnswer, "busca", 0);
+    }
+    return incumbent.view().centres == byProof;
+  };
+  for (bool proofFirst : {true, false}) {
+    EXPECT_TRUE(proofStands(Claim::kOptimal, 100, 100, proofFirst));
+    EXPECT_TRUE(proofStands(Claim::kOptimal, 100, 100.25, proofFirst));
+    EXPECT_FALSE(proofStands(Claim::kBetter, 100, 100, proofFirst));
+    EXPECT_FALSE(proofStands(Claim::kBetter, 100.5, 100, proofFirst));
+    EXPECT_TRUE(proofStands(Claim::kBetter, 100.75, 100, proofFirst));
+    EXPECT_FALSE(proofStands(Claim::kBetter, 99, 100, proofFirst));
+  }
+}
+
+// Three stars far apart, each a centre and three leaves at cost 1: the
+// bound meets the cost of the three centres at once, and the answer is
+// called proven.
+TEST(SolveTest, MedianAnswerProvenWhenBoundMeetsCost) {
+  PmedProblem problem;
+  problem.n = 12;
+  problem.p = 3;
+  problem.cost.assign(144, 0.0f);
+  for (int i = 0; i < 12; ++i)
+    for (int j = 0; j < 12; ++j) {
+      bool centre = i % 4 == 0 || j % 4 == 0;
+      float cost = i / 4 != j / 4 ? 100.0f : centre ? 1.0f : 2.0f;
+      problem.cost[i * 12 + j] = i == j ? 0.0f : cost;
+    }
+  SolveOutcome outcome = solvePmed(problem, SolveOptions{});
+  EXPECT_FALSE(outcome.covering);
+  EXPECT_EQ(outcome.objective, 9);
+  EXPECT_EQ(outcome.bound, 9);
+  EXPECT_TRUE(outcome.proven);
+  EXPECT_GE(outcome.secondsProven, 0);
 }
 
 TEST(SolveTest, EveryVertexOpenWhenPEqualsN) {

@@ -214,4 +214,56 @@ TEST_F(SolverProgramTest, WriterKeepsMarkerUnambiguous) {
   EXPECT_EQ(get("solucao.txt").rfind("9999999\n4\n2 17 40\n", 0), 0u);
 }
 
+// The same row of six with centres fixed and sites allowed by -F and -C:
+// the answer honours both and is the constrained optimum; a bad set ends
+// the run with a message and no answer.
+TEST_F(SolverProgramTest, FixedCentresAndCandidateSitesAreHonoured) {
+  const int n = 6;
+  put("pmeddata.dat", pmedData(n, 2, [](int i, int j) {
+        return std::abs(i - j) <= 1 ? 0.0 : 5.0 + j;
+      }));
+  put("abertos.txt", "1\n0\n");
+  put("candidatos.txt", "3\n0\n2\n5\n");
+  struct Case {
+    const char* options;
+    const char* centres;
+    const char* coverage;
+  };
+  const Case cases[] = {
+      {"-F abertos.txt", "0 4", "38.00"},
+      {"-C candidatos.txt", "2 5", "40.00"},
+      {"-F abertos.txt -C candidatos.txt", "0 5", "30.00"},
+  };
+  for (const Case& c : cases) {
+    ASSERT_EQ(run(c.options), 0) << c.options;
+    EXPECT_EQ(errors_, "");
+    EXPECT_EQ(console_.rfind(std::string("\nCorvadel: cobertura ") +
+                                 c.coverage + " limite " + c.coverage,
+                             0),
+              0u)
+        << console_;
+    EXPECT_NE(get("solucao.txt").find(std::string("\n") + c.centres + "\n"),
+              std::string::npos)
+        << c.options << ": " << get("solucao.txt");
+  }
+  put("tres.txt", "3\n0\n1\n2\n");
+  put("um.txt", "1\n3\n");
+  const Case failures[] = {
+      {"-F nada.txt", "\n>>> Arquivo de dados nada.txt nao pode ser aberto",
+       nullptr},
+      {"-F tres.txt", "\n>>> 3 centros abertos para apenas 2 centros", nullptr},
+      {"-C um.txt", "\n>>> Apenas 1 locais permitidos para 2 centros", nullptr},
+      {"-F um.txt -C um.txt", "\n>>> Apenas 1 locais permitidos para 2 centros",
+       nullptr},
+      {"-C", "\n>>> Opcao -C sem valor", nullptr},
+  };
+  for (const Case& c : failures) {
+    put("solucao.txt", "1 9999999 1 0\n");
+    EXPECT_EQ(run(c.options), 1) << c.options;
+    EXPECT_EQ(console_, c.centres);
+    EXPECT_EQ(errors_, "");
+    EXPECT_FALSE(has("solucao.txt"));
+  }
+}
+
 }  // namespace

@@ -1,0 +1,155 @@
+#include "pmedian/cover_phases.h"
+
+#include <algorithm>
+
+#include "pmedian/cover_reduction.h"
+#include "pmedian/exact_cover.h"
+#include "pmedian/lagrange_bound.h"
+
+namespace {
+
+// Subgradient steps of the covering bound; each walks the cover lists once.
+constexpr int kCoverBoundSteps = 600;
+// Restarts without improvement that end the covering search: the first,
+// short one that hands branch and cut its start, and the full one beside
+// branch and cut (which the work budget usually ends first on large
+// problems).
+constexpr int kShortRestarts = 5;
+constexpr int kCoverStaleRestarts = 2000;
+// Children without a better solution that end the recombination after it.
+constexpr int kRecombineStale = 500;
+// The first relaxation gets at most this long; on models where it takes
+// longer, branch and cut would not get past its root within the cap.
+constexpr double kRelaxationSeconds = 10;
+
+// A search phase's answer: the search lane's solution, its coverage
+// recounted from the lists, free of the rounding its updates gathered.
+void searchFound(CoverWorkshop& shop, CoverLane& lane) {
+  const CoverModel& model = shop.model;
+  double covered =
+      model.totalWeight - uncoveredDemand(model, shop.state.centres);
+  laneFound(lane, shop.state.centres, covered, Claim::kAnswer);
+}
+
+// Greedy start and first descent.
+void startPhase(CoverWorkshop& shop, CoverLane& lane) {
+  greedyCover(shop.model, shop.state, *lane.effort);
+  improveCover(shop.model, shop.state, *lane.effort);
+  markBest(*lane.effort, shop.state.centres, shop.state.covered);
+  searchFound(shop, lane);
+}
+
+void boundPhase(CoverWorkshop& shop, CoverLane& lane) {
+  laneBound(lane, coverUpperBound(shop.model, lane.covered, kCoverBoundSteps));
+}
+
+// The search lane goes on from its own solution.
+void searchPhase(CoverWorkshop& shop, CoverLane& lane, std::uint64_t seed,
+                 int staleRestarts) {
+  restoreCover(shop.model, shop.state, lane.centres);
+  searchCover(shop.model, shop.state, seed, lane.upper, staleRestarts,
+              *lane.effort);
+  searchFound(shop, lane);
+}
+
+void shortSearchPhase(CoverWorkshop& shop, CoverLane& lane) {
+  // The budget of the rounds is not charged for the start.
+  chargeRoundsFromHere(*lane.effort);
+  searchPhase(shop, lane, static_cast<std::uint64_t>(shop.options.seed),
+              kShortRestarts);
+}
+
+void fullSearchPhase(CoverWorkshop& shop, CoverLane& lane) {
+  std::int64_t whole = lendSearchBudget(*lane.effort);
+  searchPhase(shop, lane, static_cast<std::uint64_t>(shop.options.seed) + 1,
+              kCoverStaleRestarts);
+  giveBackBudget(*lane.effort, whole);
+}
+
+void recombinationPhase(CoverWorkshop& shop, CoverLane& lane) {
+  restoreCover(shop.model, shop.state, lane.centres);
+  recombineCover(shop.model, shop.state,
+                 static_cast<std::uint64_t>(shop.options.seed) + 2, lane.upper,
+                 kRecombineStale, *lane.effort);
+  searchFound(shop, lane);
+}
+
+// Solves the linear relaxation once, within `seconds`, which may lower the
+// bound. One not solved in time leaves `shop.mu` empty, and is tried again
+// only with at least twice the time: branch and cut would not get past its
+// root.
+void relax(CoverWorkshop& shop, CoverLane& lane, double seconds) {
+  if (!shop.exactReady) {
+    shop.exactModel = shop.model;
+    mergeIdenticalDemands(shop.exactModel);
+    shop.exactReady = true;
+  }
+  seconds = secondsWithin(*lane.effort, seconds);
+  if (!shop.mu.empty() || seconds <= 2 * shop.relaxationTried)
+    return;
+  double bound = coverLpBound(shop.exactModel, seconds, shop.mu);
+  if (shop.mu.empty())
+    shop.relaxationTried = seconds;
+  laneBound(lane, bound);
+}
+
+void relaxationPhase(CoverWorkshop& shop, CoverLane& lane) {
+  relax(shop, lane, std::min(shop.options.exactSeconds, kRelaxationSeconds));
+}
+
+// Branch and cut from the lane's answer on `threads` threads, until proven,
+// the phase's or the run's cap, or the lane's stop; only once the
+// relaxation was solved.
+void cut(CoverWorkshop& shop, CoverLane& lane, int threads) {
+  if (shop.mu.empty())
+    return;
+  // The relaxation alone may have closed the gap: the lane's answer is
+  // then proven optimal.
+  if (!laneGapOpen(lane)) {
+    laneFound(lane, lane.centres, lane.covered, Claim::kOptimal);
+    return;
+  }
+  const CoverModel& model = shop.exactModel;
+  std::vector<int> fixed =
+      fixByReducedCosts(model, shop.mu, lane.covered,
+                        leastGain(model.integral, model.totalWeight));
+  double seconds = secondsWithin(*lane.effort, shop.options.exactSeconds);
+  if (seconds <= 0 || (lane.stop && lane.stop->load()))
+    return;
+  ExactResult exact =
+      solveCoverExactly(model, lane.centres, lane.covered, lane.upper,
+                        {seconds, lane.stop, threads}, fixed);
+  if (exact.covered > lane.covered + coverTolerance(model))
+    lane.effort->secondsAtBest = elapsedSeconds(*lane.effort);
+  laneBound(lane, exact.bound);
+  laneFound(lane, exact.centres, exact.covered,
+            exact.proven ? Claim::kOptimal : Claim::kBetter);
+}
+
+void branchAndCutPhase(CoverWorkshop& shop, CoverLane& lane) {
+  cut(shop, lane, 1);
+}
+
+void secondProofPhase(CoverWorkshop& shop, CoverLane& lane) {
+  relax(shop, lane, shop.options.exactSeconds);
+  cut(shop, lane, 2);
+}
+
+}  // namespace
+
+CoverPhases coverPhases(CoverWorkshop& shop) {
+  auto in = [&shop](void (*phase)(CoverWorkshop&, CoverLane&)) {
+    return [&shop, phase](CoverLane& lane) { phase(shop, lane); };
+  };
+  CoverPhases phases;
+  phases.start = {"inicio", in(startPhase)};
+  phases.bound = {"limite", in(boundPhase)};
+  phases.shortSearch = {"busca curta", in(shortSearchPhase)};
+  phases.fullSearch = {"busca", in(fullSearchPhase)};
+  phases.recombination = {"recombinacao", in(recombinationPhase)};
+  phases.relaxation = {"relaxacao", in(relaxationPhase)};
+  phases.branchAndCut = {"prova", in(branchAndCutPhase)};
+  phases.secondProof = {"segunda prova", in(secondProofPhase)};
+  phases.prove = shop.options.exactSeconds > 0;
+  return phases;
+}
