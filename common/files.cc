@@ -50,8 +50,8 @@ void refuseRunOutput(std::FILE* file, const std::string& label) {
     return;
   for (const char* output : kRunOutputs) {
     // The solver's sets are written only when the user names them.
-    if ((output == kOpenFile && runOptions.openFile.empty()) ||
-        (output == kCandidatesFile && runOptions.candidatesFile.empty()))
+    if ((output == kFixedCentresFile && runOptions.openFile.empty()) ||
+        (output == kCandidateSitesFile && runOptions.candidatesFile.empty()))
       continue;
     struct stat info;
     if (stat(runPath(output), &info) == 0 && info.st_dev == input.st_dev &&

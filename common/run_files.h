@@ -4,7 +4,11 @@
 // and the folder a run keeps them in: the working directory, or the folder
 // --workdir names, where the solver program then runs. Every other path
 // (the instance, the demands, the result files) keeps its meaning relative
-// to where the tool was started.
+// to where the tool was started. Their layouts, with the one reader and
+// writer of each, are in common/: "pmeddata.dat" in pmed_file.h,
+// "solucao.txt" in solution_file.h, the sets in vertex_sets.h, the end
+// marker in end_mark.h; a file written for the other program goes under a
+// temporary name and is renamed into place when complete (files.h, OutFile).
 
 #include <string>
 
@@ -15,8 +19,8 @@ inline constexpr const char* kSolutionTemporary = "solucao.txt.tmp";
 inline constexpr const char* kReassignmentFile = "solucaoR.txt";
 // The centres that stay open and the only sites for new ones, written for
 // the solver when the user names them (0-based: a count, then the vertices).
-inline constexpr const char* kOpenFile = "abertos.txt";
-inline constexpr const char* kCandidatesFile = "candidatos.txt";
+inline constexpr const char* kFixedCentresFile = "abertos.txt";
+inline constexpr const char* kCandidateSitesFile = "candidatos.txt";
 // Read from where the tool was started, not from the run's folder: it is an
 // input, like the instance.
 inline constexpr const char* kDemandFile = "demanda.txt";
@@ -24,8 +28,9 @@ inline constexpr const char* kDemandFile = "demanda.txt";
 // The files a run may write into its folder, the solver's temporary twin of
 // "solucao.txt" included; the last two only with --open and --candidates.
 inline constexpr const char* kRunOutputs[] = {
-    kCostFile,         kDistanceFile, kSolutionFile,  kSolutionTemporary,
-    kReassignmentFile, kOpenFile,     kCandidatesFile};
+    kCostFile,          kDistanceFile,     kSolutionFile,
+    kSolutionTemporary, kReassignmentFile, kFixedCentresFile,
+    kCandidateSitesFile};
 
 // Sets the run's folder; empty (the default) is the working directory.
 // Called once, before any run file is used.

@@ -20,10 +20,11 @@
 #include <string>
 #include <vector>
 
+#include "common/run_files.h"
 #include "common/token_reader.h"
 
-inline constexpr const char* kFixedCentresFile = "abertos.txt";
-inline constexpr const char* kCandidateSitesFile = "candidatos.txt";
+// The files' names, kFixedCentresFile and kCandidateSitesFile, are in
+// common/run_files.h with the other files of the contract.
 inline constexpr const char* kFixedCentresOption = "-F";
 inline constexpr const char* kCandidateSitesOption = "-C";
 

@@ -4,8 +4,8 @@
 // as values arrive, so the work stays bounded by the input's length.
 
 #include "common/fatal.h"
+#include "common/pmed_file.h"
 #include "fuzz/fuzz_input.h"
-#include "pmedian/pmed_data.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   DataReader in(asText(data, size), "pmeddata.dat");

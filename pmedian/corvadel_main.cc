@@ -8,11 +8,12 @@
 #include <cstdio>
 #include <string>
 
+#include "common/pmed_file.h"
+#include "common/run_files.h"
+#include "common/solution_file.h"
 #include "pmedian/interrupt.h"
-#include "pmedian/pmed_data.h"
 #include "pmedian/pmed_solve.h"
 #include "pmedian/progress.h"
-#include "pmedian/solution_writer.h"
 #include "pmedian/solver_options.h"
 #include "pmedian/summary_line.h"
 
@@ -21,11 +22,11 @@ int main(int argc, char** argv) {
   auto start = std::chrono::steady_clock::now();
   // First of all, so that no failure below can leave an earlier run's
   // answer to be read as this one's.
-  removeSolution("solucao.txt");
+  removeSolution(kSolutionFile);
   SolverOptions options = parseSolverOptions(argc, argv);
   startProgress(!options.quiet);
   PmedProblem problem;
-  loadPmedData("pmeddata.dat", problem);
+  loadPmedData(kCostFile, problem);
   loadSiteRules(options.fixedPath, options.candidatesPath, problem);
   double readSeconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start)
@@ -38,7 +39,7 @@ int main(int argc, char** argv) {
   SolverAnswer answer{outcome.objective, outcome.bound, seconds,
                       options.solve.seed, outcome.centres};
   clearProgress();
-  writeSolution("solucao.txt", answer);
+  writeSolution(kSolutionFile, answer);
   if (!options.quiet) {
     std::string line = summaryLine(outcome, seconds);
     if (options.verbose)

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "pmedian/pmed_data.h"
+#include "common/pmed_file.h"
 #include "pmedian/tolerances.h"
 
 // A problem whose every column holds 0 and at most one positive value w_j is

@@ -6,6 +6,8 @@
 
 #include <thread>
 
+#include "common/run_files.h"
+
 void watchInterrupts() {
   static sigset_t watched;
   sigset_t blocked;
@@ -29,8 +31,8 @@ void watchInterrupts() {
     }
     // A partial or finished answer of an interrupted run must not be read
     // as a complete one.
-    unlink("solucao.txt.tmp");
-    unlink("solucao.txt");
+    unlink(kSolutionTemporary);
+    unlink(kSolutionFile);
     _exit(128 + signal);
   }).detach();
 }

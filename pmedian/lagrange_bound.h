@@ -2,8 +2,8 @@
 
 #include <vector>
 
+#include "common/pmed_file.h"
 #include "pmedian/cover_model.h"
-#include "pmedian/pmed_data.h"
 
 // A lower bound on the p-median cost: relaxes "every vertex is served once"
 // with one multiplier a vertex and improves the multipliers by subgradient

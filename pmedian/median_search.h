@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "pmedian/pmed_data.h"
+#include "common/pmed_file.h"
 #include "pmedian/search_effort.h"
 
 // The open centres of a p-median solution with, for every vertex, its

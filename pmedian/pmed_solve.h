@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "pmedian/pmed_data.h"
+#include "common/pmed_file.h"
 
 // How a run may spend its effort; the defaults are those of a run with no
 // options.

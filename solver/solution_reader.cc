@@ -8,6 +8,7 @@
 #include "common/fatal.h"
 #include "common/files.h"
 #include "common/run_files.h"
+#include "common/solution_file.h"
 #include "instance/centre_sets.h"
 #include "instance/instance_record.h"
 #include "solver/solver_run.h"
@@ -16,38 +17,21 @@ SolverFigures solverFigures;
 
 int readSolutionFrom(DataReader& in) {
   int p = record.facilidades;
-  int n = record.vertices;
   record.centro = static_cast<int32_t*>(allocateZeroed(p, sizeof(int32_t)));
   if (!record.centro)
     fatalExit("\n>>> Memoria insuficiente para centro[%d]", p);
-  double leading[3];
-  int count = 0;
-  for (;;) {
-    double exact;
-    if (isEndMark(in.readAnyFloat(exact)))
-      break;
-    if (count < 3)
-      leading[count] = exact;
-    ++count;
-  }
+  SolutionRead answer;
+  readSolution(in, p, record.vertices, answer);
   solverFigures = SolverFigures{};
-  if (count == 3) {
+  if (answer.leading.size() == 3) {
     solverFigures.hasFigures = true;
-    solverFigures.objective = leading[0];
-    solverFigures.bound = leading[1];
-    solverFigures.seconds = leading[2];
+    solverFigures.objective = answer.leading[0];
+    solverFigures.bound = answer.leading[1];
+    solverFigures.seconds = answer.leading[2];
   }
-  int tag = in.readInt();
-  solverFigures.tag = tag;
-  for (int i = 0; i < p; ++i) {
-    int c = in.readInt();
-    if (c < 0 || c >= n)
-      fatalExit(
-          "\n>>> Arquivo de dados %s com centro fora de 0 a %d na linha %d",
-          in.label().c_str(), n - 1, in.line());
-    record.centro[i] = c;
-  }
-  return tag;
+  solverFigures.tag = answer.tag;
+  std::copy(answer.centres.begin(), answer.centres.end(), record.centro);
+  return answer.tag;
 }
 
 void checkCentreSets() {

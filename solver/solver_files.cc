@@ -4,10 +4,12 @@
 #include <vector>
 
 #include "common/files.h"
+#include "common/fixed_format.h"
+#include "common/pmed_file.h"
 #include "common/run_files.h"
+#include "common/vertex_sets.h"
 #include "instance/centre_sets.h"
 #include "instance/instance_record.h"
-#include "solver/fixed_format.h"
 #include "solver/solver_run.h"
 
 namespace {
@@ -15,42 +17,9 @@ namespace {
 // Output goes through a large buffer, handed to the file a chunk at a time.
 constexpr std::size_t kFlushAt = 1 << 20;
 
-std::string valueLine(double value) {
-  char text[kFixedMax + 1];
-  std::size_t length = formatFixed(value, 11, 5, text);
-  text[length++] = '\n';
-  return std::string(text, length);
-}
-
 void writeCostFile() {
-  OutFile out(runPath(kCostFile),
-              "\n>>> Arquivo de dados pmeddata.dat nao pode ser criado");
-  int n = record.vertices;
-  float s = record.distServico;
-  out.print("%d  %d\n", n, record.facilidades);
-  // Every line is either 0 or the demand of the column's vertex, so the n
-  // possible texts are formatted once and copied n - 1 times each.
-  const std::string covered = valueLine(0.0);
-  std::vector<std::string> uncovered(n);
-  for (int j = 0; j < n; ++j)
-    uncovered[j] = valueLine(record.pop[j]);
-  std::string buffer;
-  buffer.reserve(kFlushAt + 2 * kFixedMax);
-  for (int i = 0; i < n; ++i) {
-    const float* row = record.cost[i];
-    for (int j = 0; j < n; ++j) {
-      if (j == i)
-        continue;
-      // A distance equal to S is covered.
-      buffer += row[j] <= s ? covered : uncovered[j];
-      if (buffer.size() >= kFlushAt) {
-        out.write(buffer);
-        buffer.clear();
-      }
-    }
-  }
-  out.write(buffer);
-  out.close();
+  writePmedData(runPath(kCostFile), record.vertices, record.facilidades,
+                record.cost, record.pop, record.distServico);
 }
 
 void writeDistanceFile() {
@@ -81,11 +50,7 @@ void writeDistanceFile() {
 // after `option`.
 void writeVertexSetFile(const char* name, const std::vector<int32_t>& set,
                         const char* option) {
-  OutFile out(std::string(runPath(name)));
-  out.print("%zu\n", set.size());
-  for (int32_t v : set)
-    out.print("%d\n", v);
-  out.close();
+  writeVertexSet(runPath(name), std::vector<int>(set.begin(), set.end()));
   solverArguments.push_back(option);
   solverArguments.push_back(name);
 }
@@ -98,7 +63,9 @@ void writeSolverFiles() {
   // Without the sets the solver is started exactly as before: no files, no
   // arguments for them.
   if (centreSets.existingGiven)
-    writeVertexSetFile(kOpenFile, centreSets.existing, "-F");
+    writeVertexSetFile(kFixedCentresFile, centreSets.existing,
+                       kFixedCentresOption);
   if (centreSets.candidatesGiven)
-    writeVertexSetFile(kCandidatesFile, centreSets.candidates, "-C");
+    writeVertexSetFile(kCandidateSitesFile, centreSets.candidates,
+                       kCandidateSitesOption);
 }

@@ -1,4 +1,4 @@
-#include "solver/fixed_format.h"
+#include "common/fixed_format.h"
 
 #include <gtest/gtest.h>
 

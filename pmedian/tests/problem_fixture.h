@@ -8,8 +8,8 @@
 #include <functional>
 #include <vector>
 
+#include "common/pmed_file.h"
 #include "pmedian/median_search.h"
-#include "pmedian/pmed_data.h"
 #include "pmedian/random_stream.h"
 
 // Points in the unit square; a covering problem covers within `radius` and

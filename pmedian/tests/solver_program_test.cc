@@ -13,10 +13,8 @@
 #include <string>
 
 #include "common/fatal.h"
+#include "common/solution_file.h"
 #include "common/token_reader.h"
-#include "instance/instance_record.h"
-#include "pmedian/solution_writer.h"
-#include "solver/solution_reader.h"
 
 namespace {
 
@@ -126,8 +124,6 @@ TEST_F(SolverProgramTest, WholeRunCapStillWritesAnAnswer) {
   for (const char* options : {"-L 0.000001 -q", "-L 0 -q"}) {
     ASSERT_EQ(run(options), 0) << options;
     EXPECT_EQ(errors_, "");
-    record.vertices = n;
-    record.facilidades = 4;
     std::string answer = get("solucao.txt");
     double objective = -1, bound = -1;
     ASSERT_EQ(std::sscanf(answer.c_str(), "%lf %lf", &objective, &bound), 2)
@@ -137,8 +133,10 @@ TEST_F(SolverProgramTest, WholeRunCapStillWritesAnAnswer) {
     EXPECT_LE(bound, 48);
     EXPECT_LE(bound, objective);
     DataReader in(answer, "solucao.txt");
-    EXPECT_EQ(readSolutionFrom(in), 1);
-    releaseInstance();
+    SolutionRead read;
+    readSolution(in, 4, n, read);
+    EXPECT_EQ(read.tag, 1);
+    EXPECT_EQ(read.centres.size(), 4u);
   }
 }
 
@@ -160,14 +158,12 @@ TEST_F(SolverProgramTest, AnswerReadsBackThroughToolReader) {
   EXPECT_NE(console_.back(), '\n');
   EXPECT_FALSE(has("solucao.txt.tmp"));
 
-  record.vertices = n;
-  record.facilidades = 2;
   std::string answer = get("solucao.txt");
   DataReader in(answer, "solucao.txt");
-  EXPECT_EQ(readSolutionFrom(in), 1);
-  EXPECT_EQ(record.centro[0], 1);
-  EXPECT_EQ(record.centro[1], 4);
-  releaseInstance();
+  SolutionRead read;
+  readSolution(in, 2, n, read);
+  EXPECT_EQ(read.tag, 1);
+  EXPECT_EQ(read.centres, (std::vector<int>{1, 4}));
 
   ASSERT_EQ(run("-q -s 7"), 0);
   EXPECT_EQ(console_, "");
@@ -186,30 +182,26 @@ TEST_F(SolverProgramTest, NoCentreToOpenIsATrivialAnswer) {
     EXPECT_EQ(errors_, "");
     std::string answer = get("solucao.txt");
     EXPECT_EQ(answer.rfind(data[0] == '3' ? "76." : "0.", 0), 0u) << answer;
-    record.vertices = data[0] - '0';
-    record.facilidades = 0;
     DataReader in(answer, "solucao.txt");
-    EXPECT_EQ(readSolutionFrom(in), 1);
-    releaseInstance();
+    SolutionRead read;
+    readSolution(in, 0, data[0] - '0', read);
+    EXPECT_EQ(read.tag, 1);
   }
 }
 
 // Leading values that would read as the end marker are left out, so the
 // tool still finds the tag and the centres.
 TEST_F(SolverProgramTest, WriterKeepsMarkerUnambiguous) {
-  record.vertices = 50;
-  record.facilidades = 3;
   for (double objective : {12.5, 9999999.0, 9999998.8}) {
     fs::path path = folder_ / "solucao.txt";
     writeSolution(path.c_str(),
                   SolverAnswer{objective, 3, 0.5, 4, {40, 2, 17}});
     std::string answer = get("solucao.txt");
     DataReader in(answer, "solucao.txt");
-    EXPECT_EQ(readSolutionFrom(in), 4) << answer;
-    EXPECT_EQ(record.centro[0], 2);
-    EXPECT_EQ(record.centro[1], 17);
-    EXPECT_EQ(record.centro[2], 40);
-    releaseInstance();
+    SolutionRead read;
+    readSolution(in, 3, 50, read);
+    EXPECT_EQ(read.tag, 4) << answer;
+    EXPECT_EQ(read.centres, (std::vector<int>{2, 17, 40}));
   }
   EXPECT_EQ(get("solucao.txt").rfind("9999999\n4\n2 17 40\n", 0), 0u);
 }

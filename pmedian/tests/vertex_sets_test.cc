@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "common/fatal.h"
-#include "pmedian/pmed_data.h"
+#include "common/pmed_file.h"
 
 namespace {
 

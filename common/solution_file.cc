@@ -1,4 +1,4 @@
-#include "pmedian/solution_writer.h"
+#include "common/solution_file.h"
 
 #include <algorithm>
 #include <cmath>
@@ -46,4 +46,25 @@ void writeSolution(const char* path, const SolverAnswer& answer) {
 void removeSolution(const char* path) {
   std::remove(path);
   std::remove((std::string(path) + ".tmp").c_str());
+}
+
+void readSolution(DataReader& in, int p, int n, SolutionRead& out) {
+  out = SolutionRead{};
+  for (;;) {
+    double exact;
+    if (isEndMark(in.readAnyFloat(exact)))
+      break;
+    // Only the first few are ever used; the rest are skipped.
+    if (out.leading.size() < 4)
+      out.leading.push_back(exact);
+  }
+  out.tag = in.readInt();
+  for (int i = 0; i < p; ++i) {
+    int c = in.readInt();
+    if (c < 0 || c >= n)
+      fatalExit(
+          "\n>>> Arquivo de dados %s com centro fora de 0 a %d na linha %d",
+          in.label().c_str(), n - 1, in.line());
+    out.centres.push_back(c);
+  }
 }

@@ -1,10 +1,10 @@
 #pragma once
 
-// Reads the p-median problem the tool hands to the solver.
-//
-// "pmeddata.dat": n and p, then the n(n-1) costs of serving demand vertex j
-// from candidate centre i, one a line, i in the outer loop and j in the
-// inner one, the diagonal (j = i, cost 0) left out. For n = 3, p = 1:
+// "pmeddata.dat", the p-median problem the tool hands to the solver, as the
+// tool writes it and the solver reads it: n and p, then the n(n-1) costs of
+// serving demand vertex j from candidate centre i, one a line ("%11.5f"), i
+// in the outer loop and j in the inner one, the diagonal (j = i, cost 0)
+// left out. For n = 3, p = 1:
 //
 //   3  1
 //       5.00000        cost of serving 1 from 0
@@ -13,6 +13,7 @@
 //   ...
 
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 #include "common/token_reader.h"
@@ -32,6 +33,12 @@ struct PmedProblem {
 inline int siteRule(const PmedProblem& problem, int i) {
   return problem.site.empty() ? 0 : problem.site[i];
 }
+
+// Writes the covering problem of n vertices, p centres and service distance
+// S as a p-median problem to `path`: serving j from i costs nothing when
+// distance[i][j] <= S and demand[j] otherwise. Every write is checked.
+void writePmedData(const char* path, int n, int p, const float* const* distance,
+                   const int32_t* demand, float s);
 
 // Largest n whose n x n cost matrix fits in the memory of this machine.
 int maxVertices();

@@ -1,13 +1,16 @@
-#include "pmedian/pmed_data.h"
+#include "common/pmed_file.h"
 
 #include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "common/fatal.h"
 #include "common/files.h"
+#include "common/fixed_format.h"
 
 namespace {
 
@@ -17,7 +20,46 @@ constexpr std::size_t kInitialReserve = std::size_t{1} << 20;
 // n * n must also stay an int, since line numbers and cell counts are ints.
 constexpr std::uint64_t kIntSide = 46340;
 
+// Output goes through a large buffer, handed to the file a chunk at a time.
+constexpr std::size_t kFlushAt = 1 << 20;
+
+std::string valueLine(double value) {
+  char text[kFixedMax + 1];
+  std::size_t length = formatFixed(value, 11, 5, text);
+  text[length++] = '\n';
+  return std::string(text, length);
+}
+
 }  // namespace
+
+void writePmedData(const char* path, int n, int p, const float* const* distance,
+                   const int32_t* demand, float s) {
+  OutFile out(path, "\n>>> Arquivo de dados pmeddata.dat nao pode ser criado");
+  out.print("%d  %d\n", n, p);
+  // Every line is either 0 or the demand of the column's vertex, so the n
+  // possible texts are formatted once and copied n - 1 times each.
+  const std::string covered = valueLine(0.0);
+  std::vector<std::string> uncovered(n);
+  for (int j = 0; j < n; ++j)
+    uncovered[j] = valueLine(demand[j]);
+  std::string buffer;
+  buffer.reserve(kFlushAt + 2 * kFixedMax);
+  for (int i = 0; i < n; ++i) {
+    const float* row = distance[i];
+    for (int j = 0; j < n; ++j) {
+      if (j == i)
+        continue;
+      // A distance equal to S is covered.
+      buffer += row[j] <= s ? covered : uncovered[j];
+      if (buffer.size() >= kFlushAt) {
+        out.write(buffer);
+        buffer.clear();
+      }
+    }
+  }
+  out.write(buffer);
+  out.close();
+}
 
 int maxVertices() {
   long pages = sysconf(_SC_PHYS_PAGES);

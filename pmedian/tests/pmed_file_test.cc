@@ -1,4 +1,4 @@
-#include "pmedian/pmed_data.h"
+#include "common/pmed_file.h"
 
 #include <gtest/gtest.h>
 
