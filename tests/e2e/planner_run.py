@@ -1,15 +1,17 @@
 #!/usr/bin/env python3
 """A planner's whole run, with the real solver program, recounted here.
 
-  planner_run.py MCLP TABLE P S
+  planner_run.py MCLP TABLE P S [--open FILE] [--candidates FILE]
 
 Runs `mclp --points` on TABLE (a geographic table of points with a
 population column) with the solver program built beside mclp, asking for
-every result file. Then recounts the coverage of the centres the JSON names,
-from the table itself, with great-circle distances computed here: a place is
-served when a centre lies within S. The recount must equal the report's
-served demand and percentage, the JSON's and the GeoJSON's (read by GDAL's
-ogrinfo); the answer must be proven optimal, and the picture must render.
+every result file, and with the existing centres and candidate sites given.
+Then recounts the coverage of the centres the JSON names, from the table
+itself, with great-circle distances computed here: a place is served when a
+centre lies within S. The recount must equal the report's served demand and
+percentage, the JSON's and the GeoJSON's (read by GDAL's ogrinfo); the
+answer must be proven optimal and keep the existing centres and open new
+ones only at candidate sites; and the picture must render.
 """
 
 import csv
@@ -35,9 +37,17 @@ def great_circle(a, b):
     return 2 * RADIUS * math.asin(min(1.0, math.sqrt(h)))
 
 
+def ids_of(path):
+    """The vertices (from 1) of an --open or --candidates table with an id
+    column."""
+    with open(path, newline="", encoding="utf-8") as f:
+        return {int(row["id"]) for row in csv.DictReader(f)}
+
+
 def main():
     mclp, table, p, s = os.path.abspath(sys.argv[1]), sys.argv[2], sys.argv[3], \
         float(sys.argv[4])
+    sets = dict(zip(sys.argv[5::2], map(os.path.abspath, sys.argv[6::2])))
     work = tempfile.mkdtemp()
     try:
         shutil.copy(table, os.path.join(work, "t.csv"))
@@ -46,7 +56,8 @@ def main():
         done = subprocess.run(
             [mclp, "--points", "--facilities", p, "--service-distance",
              sys.argv[4], "--json", "r.json", "--csv", "r.csv", "--geojson",
-             "r.geojson", "--svg", "r.svg", "-g", "t.csv"],
+             "r.geojson", "--svg", "r.svg"] +
+            [word for pair in sets.items() for word in pair] + ["-g", "t.csv"],
             cwd=work, env=env, capture_output=True, text=True)
         failures = []
         if done.returncode != 0:
@@ -80,6 +91,19 @@ def main():
             failures.append("the JSON serves %d" % doc["report"]["coveredDemand"])
         if doc["solver"]["proven"] is not True:
             failures.append("the answer is not proven optimal")
+        chosen = {c + 1 for c in centres}
+        existing = ids_of(sets["--open"]) if "--open" in sets else set()
+        if not existing <= chosen:
+            failures.append("existing centres closed: %s" %
+                            sorted(existing - chosen))
+        if any(c["existing"] != (c["id"] in existing) for c in doc["centres"]
+               if "--open" in sets):
+            failures.append("the JSON marks existing centres wrongly")
+        if "--candidates" in sets:
+            strays = chosen - existing - ids_of(sets["--candidates"])
+            if strays:
+                failures.append("centres outside the candidates: %s" %
+                                sorted(strays))
         check = subprocess.run(
             ["bash", os.path.join(HERE, "check_results.sh"), "stdout",
              "r.geojson"], cwd=work, capture_output=True, text=True)
