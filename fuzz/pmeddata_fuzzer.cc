@@ -13,9 +13,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   try {
     readPmedData(in, problem);
     // A problem accepted must be whole: every cell of the n x n matrix, a
-    // zero diagonal, and 1 <= p <= n, as the search takes for granted.
+    // zero diagonal, and 0 <= p <= n (no centre at all is a trivial problem
+    // the solver answers), as the search takes for granted.
     std::size_t n = static_cast<std::size_t>(problem.n);
-    if (problem.p < 1 || problem.p > problem.n || problem.cost.size() != n * n)
+    if (problem.p < 0 || problem.p > problem.n || problem.cost.size() != n * n)
       __builtin_trap();
     for (std::size_t i = 0; i < n; ++i) {
       if (problem.cost[i * n + i] != 0.0f)
