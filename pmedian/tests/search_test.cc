@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cmath>
 #include <functional>
+#include <limits>
 #include <vector>
 
 #include "pmedian/cover_incumbent.h"
@@ -398,6 +399,18 @@ TEST(ExactCoverTest, ProvesEnumeratedOptimumFromPoorStart) {
     EXPECT_GE(stopped.covered, covered - 1e-6);
     EXPECT_GE(stopped.bound, bestCovered - 1e-6) << seed;
   }
+}
+
+// A search stopped by its cap may report its incumbent as the best
+// possible: that proves nothing, while a finished one's word does.
+TEST(ExactCoverTest, StoppedSearchProvesNothingAtItsIncumbent) {
+  double none = std::numeric_limits<double>::infinity();
+  EXPECT_EQ(branchAndCutBound({false, false, 100}, true, 0.5, 100, 120), 120);
+  EXPECT_EQ(branchAndCutBound({false, true, 100}, true, 0.5, 100, 120), 120);
+  EXPECT_EQ(branchAndCutBound({false, false, 110.7}, true, 0.5, 100, 120), 110);
+  EXPECT_EQ(branchAndCutBound({false, false, -none}, true, 0.5, 100, 120), 120);
+  EXPECT_EQ(branchAndCutBound({true, true, -none}, true, 0.5, 100, 120), 100);
+  EXPECT_EQ(branchAndCutBound({true, false, 130}, true, 0.5, 100, 120), 120);
 }
 
 }  // namespace
