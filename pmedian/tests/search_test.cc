@@ -44,6 +44,14 @@ TEST(CoverSearchTest, BookkeepingMatchesRecountAfterMoves) {
     closeCover(model, state, out);
     EXPECT_DOUBLE_EQ(state.covered,
                      model.totalWeight - uncoveredDemand(model, state.centres));
+    // The lone open centre covering each vertex, found afresh.
+    std::vector<int> covering(model.n, 0), lone(model.n, -1);
+    for (int c : state.centres)
+      for (int k = model.coverStart[c]; k < model.coverStart[c + 1]; ++k) {
+        int j = model.coverList[k];
+        lone[j] = ++covering[j] == 1 ? c : -1;
+      }
+    EXPECT_EQ(state.alone, lone);
     // Gain of a closed i and loss of an open i, from their definitions.
     for (int i = 0; i < model.n; ++i) {
       std::vector<int> with = state.centres;
