@@ -171,6 +171,7 @@ void startCoverState(const CoverModel& model, CoverState& state) {
   state.position.assign(n, -1);
   state.count.assign(n, 0);
   state.sum.assign(n, 0);
+  state.alone.assign(n, -1);
   state.gain.assign(n, 0.0);
   state.loss.assign(n, 0.0);
   state.covered = 0;
@@ -198,6 +199,7 @@ void openCover(const CoverModel& model, CoverState& state, int a) {
     }
     ++state.count[j];
     state.sum[j] += a;
+    state.alone[j] = state.count[j] == 1 ? a : -1;
   }
 }
 
@@ -220,6 +222,7 @@ void closeCover(const CoverModel& model, CoverState& state, int r) {
     } else if (state.count[j] == 1) {
       state.loss[state.sum[j]] += w;
     }
+    state.alone[j] = state.count[j] == 1 ? static_cast<int>(state.sum[j]) : -1;
   }
   // The sums above leave rounding residue; a closed centre holds nothing.
   state.loss[r] = 0;
@@ -268,9 +271,9 @@ void sumShared(const CoverModel& model, const CoverState& state, int a,
   touched.clear();
   for (int k = model.coverStart[a]; k < model.coverStart[a + 1]; ++k) {
     int j = model.coverList[k];
-    if (state.count[j] != 1)
+    int r = state.alone[j];
+    if (r < 0)
       continue;
-    int r = static_cast<int>(state.sum[j]);
     if (extra[r] == 0)
       touched.push_back(r);
     extra[r] += model.weight[j];

@@ -16,6 +16,7 @@ struct CoverState {
   std::vector<int> position;      // index in centres, -1 when closed
   std::vector<int> count;         // open centres covering j
   std::vector<std::int64_t> sum;  // sum of the open centres covering j
+  std::vector<int> alone;         // the one open centre covering j, or -1
   std::vector<double> gain;       // uncovered demand that i covers
   std::vector<double> loss;       // demand covered by i alone
   double covered = 0;             // demand covered

@@ -31,6 +31,21 @@ struct ExactLimits {
   int threads = 1;
 };
 
+// How branch and cut ended: run to its end (not stopped by a cap or a
+// flag), its best proven optimal or nothing better than its start found,
+// and the best possible coverage it reported.
+struct BranchAndCutEnd {
+  bool finished = false;
+  bool proven = false;
+  double bestPossible = 0;
+};
+
+// The upper bound on coverage after branch and cut ended as `end`, with
+// `covered` the best coverage known then and `known` the bound known before
+// it (never above `known`); rounded down for `whole` demands.
+double branchAndCutBound(const BranchAndCutEnd& end, bool whole,
+                         double tolerance, double covered, double known);
+
 // Solves max sum w_j y_j, y_j <= sum of x_i over the candidates covering j,
 // sum x_i <= p, x binary, y in [0, 1] (dominated candidates left out; the
 // answer is filled up to p centres with allowed sites; the site rules hold

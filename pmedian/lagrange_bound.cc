@@ -9,8 +9,8 @@
 
 namespace {
 
-// Subgradient steps start at this fraction of the gap and halve after this
-// many steps without a better bound.
+// The p-median bound's subgradient steps start at this fraction of the gap
+// and halve after this many steps without a better bound.
 constexpr double kFirstStep = 2.0;
 constexpr int kPatience = 20;
 constexpr double kSmallestStep = 1e-4;
@@ -132,17 +132,40 @@ double medianLowerBound(const PmedProblem& problem, double upper, bool whole,
 
 namespace {
 
-// The Lagrangean bound of the covering problem at `mu`: sum max(0, w_j -
-// mu_j), plus the values of the p candidates taken, a value being the sum
-// of mu over a cover list: the largest of the `free` ones, then the `fixed`
-// ones. `taken` receives them; `value` is room for the values.
-double coverLagrangean(const CoverModel& model, const std::vector<double>& mu,
-                       const std::vector<int>& free,
-                       const std::vector<int>& fixed,
-                       std::vector<double>& value, std::vector<int>& taken) {
+// The volume algorithm's settings (Barahona and Anbil): the first step
+// factor and its limit, the share of each new relaxed solution in the
+// average and its floor, the steps without progress after which the step
+// factor shrinks, and how much.
+constexpr double kFirstVolumeStep = 0.1;
+constexpr double kLargestVolumeStep = 2.0;
+constexpr double kNewShare = 0.1;
+constexpr double kLeastNewShare = 0.01;
+constexpr int kVolumePatience = 20;
+constexpr double kStepGrowth = 1.1;
+constexpr double kStepShrink = 0.66;
+constexpr double kSmallestVolumeStep = 1e-7;
+// Each step aims this share of the bound below it, or at the coverage
+// known when that is nearer: aiming at a coverage far below the bound
+// takes steps too long to settle.
+constexpr double kAimShare = 0.01;
+
+// The relaxed problem at `mu`, and its solution: sum max(0, w_j - mu_j)
+// over the vertices (y_j = 1 where positive), plus the values of the p
+// candidates taken, a value being the sum of mu over a cover list: the
+// largest of the `free` ones, then the `fixed` ones.
+struct CoverRelaxed {
   double bound = 0;
+  std::vector<int> taken;
+  std::vector<double> value;  // room for the values
+};
+
+void solveRelaxed(const CoverModel& model, const std::vector<double>& mu,
+                  const std::vector<int>& free, const std::vector<int>& fixed,
+                  CoverRelaxed& relaxed) {
+  std::vector<double>& value = relaxed.value;
+  relaxed.bound = 0;
   for (int j = 0; j < model.n; ++j)
-    bound += std::max(0.0, model.weight[j] - mu[j]);
+    relaxed.bound += std::max(0.0, model.weight[j] - mu[j]);
   for (int i = 0; i < model.n; ++i) {
     double v = 0;
     for (int k = model.coverStart[i]; k < model.coverStart[i + 1]; ++k)
@@ -154,33 +177,130 @@ double coverLagrangean(const CoverModel& model, const std::vector<double>& mu,
       [&](int x, int y) {
         return value[x] > value[y] || (value[x] == value[y] && x < y);
       },
-      taken);
-  for (int i : taken)
-    bound += value[i];
-  return bound;
+      relaxed.taken);
+  for (int i : relaxed.taken)
+    relaxed.bound += value[i];
 }
 
-// Steps `mu` along the subgradient of the minimisation, y_j less the taken
-// centres that cover j, by `step` of the distance from `bound` to `lower`;
-// false when the subgradient is 0 (the relaxed solution is feasible).
-bool stepCoverMultipliers(const CoverModel& model,
-                          const std::vector<int>& taken, double step,
-                          double bound, double lower, std::vector<double>& mu,
-                          std::vector<double>& slope) {
-  int n = model.n;
-  for (int j = 0; j < n; ++j)
-    slope[j] = model.weight[j] > mu[j] ? 1.0 : 0.0;
+// The average of the relaxed solutions met, as the volume algorithm keeps
+// it: y_j, and how much of the average x covers j (sum of x_i over the
+// candidates covering j), so that its violation y_j - covers_j needs no
+// walk over the lists.
+struct VolumeAverage {
+  std::vector<double> y, covers;
+};
+
+// The violation of the relaxed solution at `mu` (`taken`): y_j less the
+// taken centres covering j.
+void relaxedViolation(const CoverModel& model, const std::vector<double>& mu,
+                      const std::vector<int>& taken,
+                      std::vector<double>& violation) {
+  for (int j = 0; j < model.n; ++j)
+    violation[j] = model.weight[j] > mu[j] ? 1.0 : 0.0;
   for (int i : taken)
-    for (int m = model.coverStart[i]; m < model.coverStart[i + 1]; ++m)
-      slope[model.coverList[m]] -= 1.0;
+    for (int k = model.coverStart[i]; k < model.coverStart[i + 1]; ++k)
+      violation[model.coverList[k]] -= 1.0;
+}
+
+// Moves the average toward the new relaxed solution of violation `fresh`,
+// by the share that makes the average's violation (`direction` before)
+// shortest, within [kLeastNewShare, kNewShare]; recomputes `direction`.
+void averageIn(const CoverModel& model, const std::vector<double>& mu,
+               const std::vector<double>& fresh, VolumeAverage& average,
+               std::vector<double>& direction) {
+  double across = 0, along = 0;
+  for (int j = 0; j < model.n; ++j) {
+    double d = fresh[j] - direction[j];
+    across += d * d;
+    along += direction[j] * d;
+  }
+  double share = across > 0
+                     ? std::clamp(-along / across, kLeastNewShare, kNewShare)
+                     : kNewShare;
+  for (int j = 0; j < model.n; ++j) {
+    double y = model.weight[j] > mu[j] ? 1.0 : 0.0;
+    double covers = y - fresh[j];
+    average.y[j] = share * y + (1 - share) * average.y[j];
+    average.covers[j] = share * covers + (1 - share) * average.covers[j];
+    direction[j] = average.y[j] - average.covers[j];
+  }
+}
+
+// Where the volume algorithm stands: the best multipliers and their bound,
+// the average of the relaxed solutions met and its violation, and the step
+// factor with the steps since the bound last improved.
+struct VolumeState {
+  std::vector<double> mu, best, direction, fresh;
+  VolumeAverage average;
+  CoverRelaxed relaxed;
+  std::vector<int> free, fixed;
+  double bound = 0;
+  double step = kFirstVolumeStep;
+  int idle = 0;
+};
+
+// Starts from each vertex's demand shared among the candidates covering it.
+void startVolume(const CoverModel& model, VolumeState& state) {
+  int n = model.n;
+  state.mu.assign(n, 0.0);
+  for (int j = 0; j < n; ++j) {
+    int count = model.byStart[j + 1] - model.byStart[j];
+    if (count > 0)
+      state.mu[j] = model.weight[j] / count;
+  }
+  splitSites(model, n, state.free, state.fixed);
+  state.relaxed.value.resize(n);
+  solveRelaxed(model, state.mu, state.free, state.fixed, state.relaxed);
+  state.best = state.mu;
+  state.bound = state.relaxed.bound;
+  state.direction.resize(n);
+  state.fresh.resize(n);
+  relaxedViolation(model, state.mu, state.relaxed.taken, state.direction);
+  state.average.y.resize(n);
+  state.average.covers.resize(n);
+  for (int j = 0; j < n; ++j) {
+    state.average.y[j] = model.weight[j] > state.mu[j] ? 1.0 : 0.0;
+    state.average.covers[j] = state.average.y[j] - state.direction[j];
+  }
+}
+
+// One step from the best multipliers along the average's violation, aimed
+// below the bound and no lower than `lower`; false when the average
+// violates nothing (it solves the linear relaxation).
+bool volumeStep(const CoverModel& model, double lower, VolumeState& state) {
+  int n = model.n;
+  std::vector<double>& direction = state.direction;
   double norm = 0;
-  for (double g : slope)
-    norm += g * g;
+  for (int j = 0; j < n; ++j) {
+    // A multiplier at 0 cannot go lower.
+    if (state.best[j] <= 0 && direction[j] < 0)
+      direction[j] = 0;
+    norm += direction[j] * direction[j];
+  }
   if (norm == 0)
     return false;
-  double t = step * (bound - lower) / norm;
+  double aim = std::max(lower, state.bound - kAimShare * std::abs(state.bound));
+  double t = state.step * (state.bound - aim) / norm;
   for (int j = 0; j < n; ++j)
-    mu[j] = std::max(0.0, mu[j] + t * slope[j]);
+    state.mu[j] = std::max(0.0, state.best[j] + t * direction[j]);
+  solveRelaxed(model, state.mu, state.free, state.fixed, state.relaxed);
+  relaxedViolation(model, state.mu, state.relaxed.taken, state.fresh);
+  double agree = 0;
+  for (int j = 0; j < n; ++j)
+    agree += state.fresh[j] * direction[j];
+  averageIn(model, state.mu, state.fresh, state.average, direction);
+  if (state.relaxed.bound < state.bound - sumTolerance(state.bound)) {
+    state.bound = state.relaxed.bound;
+    state.best = state.mu;
+    state.idle = 0;
+    // The new solution's violation agrees with the direction taken: the
+    // steps may grow.
+    if (agree > 0)
+      state.step = std::min(kLargestVolumeStep, state.step * kStepGrowth);
+  } else if (++state.idle >= kVolumePatience) {
+    state.step *= kStepShrink;
+    state.idle = 0;
+  }
   return true;
 }
 
@@ -189,38 +309,13 @@ bool stepCoverMultipliers(const CoverModel& model,
 double coverUpperBound(const CoverModel& model, double lower, int iterations,
                        std::vector<double>* multipliers) {
   double tolerance = coverTolerance(model);
-  if (multipliers)
-    multipliers->clear();
-  int n = model.n;
-  // Start with each vertex's demand shared among the candidates covering it.
-  std::vector<double> mu(n, 0.0);
-  for (int j = 0; j < n; ++j) {
-    int count = model.byStart[j + 1] - model.byStart[j];
-    if (count > 0)
-      mu[j] = model.weight[j] / count;
-  }
-  std::vector<int> free, fixed, taken;
-  splitSites(model, n, free, fixed);
-  std::vector<double> value(n), slope(n);
-  double best = model.totalWeight;
-  double step = kFirstStep;
-  int idle = 0;
-  for (int it = 0; it < iterations && step > kSmallestStep; ++it) {
-    double bound = coverLagrangean(model, mu, free, fixed, value, taken);
-    if (bound < best - sumTolerance(best)) {
-      best = bound;
-      idle = 0;
-      if (multipliers)
-        *multipliers = mu;
-    } else if (++idle >= kPatience) {
-      step /= 2;
-      idle = 0;
-    }
-    if (settleUpperBound(model.integral, best) <= lower + tolerance ||
-        !stepCoverMultipliers(model, taken, step, bound, lower, mu, slope))
+  VolumeState state;
+  startVolume(model, state);
+  for (int it = 0; it < iterations && state.step > kSmallestVolumeStep; ++it)
+    if (settleUpperBound(model.integral, state.bound) <= lower + tolerance ||
+        !volumeStep(model, lower, state))
       break;
-  }
-  if (multipliers && multipliers->empty())
-    *multipliers = mu;
-  return settleUpperBound(model.integral, std::max(best, lower));
+  if (multipliers)
+    *multipliers = state.best;
+  return settleUpperBound(model.integral, std::max(state.bound, lower));
 }

@@ -13,9 +13,12 @@ double medianLowerBound(const PmedProblem& problem, double upper, bool whole,
                         int iterations);
 
 // An upper bound on the demand p centres can cover: relaxes "j counts only
-// when a chosen centre covers it" with one multiplier a vertex, stepped
-// toward `lower`, the coverage of a known solution. Rounded down to a whole
-// number for whole demands; stops early once it meets `lower`. When
-// `multipliers` is given, it receives those of the best bound found.
+// when a chosen centre covers it" with one multiplier a vertex, improved by
+// the volume algorithm (steps along the violation of an average of the
+// relaxed solutions, aimed just below the bound and never below `lower`,
+// the coverage of a known solution), which nears the linear relaxation's
+// value. Rounded down to a whole number for whole demands; stops early once
+// it meets `lower`. When `multipliers` is given, it receives those of the
+// bound.
 double coverUpperBound(const CoverModel& model, double lower, int iterations,
                        std::vector<double>* multipliers = nullptr);

@@ -2,7 +2,7 @@
 // directory:
 //
 //   pmed_instance median ORLIB_FILE
-//   pmed_instance cover  ORLIB_FILE|TSPLIB_FILE|random:N  P SHARE SEED
+//   pmed_instance cover  ORLIB_FILE|TSPLIB_FILE|random:N|roads:N  P SHARE SEED
 //   pmed_instance matrix N P SHARE SEED
 //   pmed_instance roads  N K P SHARE SEED
 //   pmed_instance lp
@@ -12,7 +12,9 @@
 // cover: "pmeddata.dat" of a covering problem, and its model "cover.lp" for
 // a command-line MIP solver. S is the SHARE quantile of the distances between
 // distinct vertices, so that on average that share of the vertices lies
-// within S of a vertex; demands are drawn from 1 … 100 by SEED. Prints
+// within S of a vertex; demands are drawn from 1 … 100 by SEED. random:N is
+// N random points with rounded Euclidean distances; roads:N the shortest
+// paths of the road-like network of N random points below. Prints
 // "n p S total".
 // matrix: the tool's matrix instance "instance.txt" ("n p S", then the upper
 // triangle) of N random points, rounded Euclidean distances, and its demands
@@ -44,6 +46,9 @@
 namespace {
 
 constexpr double kFar = 1e18;
+// The road-like networks of the cover sources join each point to this many
+// nearest, as the benchmarks' edge lists do.
+constexpr int kRoadNeighbours = 4;
 
 [[noreturn]] void fail(const std::string& why) {
   std::printf("pmed_instance: %s\n", why.c_str());
@@ -281,14 +286,18 @@ int findRoot(std::vector<int>& parent, int v) {
   return v;
 }
 
-// A road-like network: every point joined to its K nearest, then each
-// component joined to the rest at the closest pair of points between them,
-// so that every pair of vertices has a path.
-void writeRoadInstance(int n, int k, int p, double share, unsigned seed) {
+using Neighbours = std::vector<std::vector<std::pair<int, double>>>;
+
+// A road-like network of n random points: every point joined to its K
+// nearest, then each component joined to the rest at the closest pair of
+// points between them, so that every pair of vertices has a path. Fills the
+// neighbours of each vertex with the lengths, and the edges once each.
+void buildRoads(int n, int k, unsigned seed, Neighbours& next,
+                std::vector<std::pair<int, int>>& edges) {
   std::vector<double> x, y;
   randomPoints(n, seed, x, y);
-  std::vector<std::vector<std::pair<int, double>>> next(n);
-  std::vector<std::pair<int, int>> edges;
+  next.assign(n, {});
+  edges.clear();
   std::vector<int> parent(n);
   for (int v = 0; v < n; ++v)
     parent[v] = v;
@@ -340,27 +349,56 @@ void writeRoadInstance(int n, int k, int p, double share, unsigned seed) {
       if (a >= 0)
         join(a, b);
   }
-  // Shortest paths from a spread sample of sources, for the quantile.
+}
+
+// Lengths of the shortest paths from `source` over `next`, into `dist`.
+void shortestFrom(const Neighbours& next, int source,
+                  std::vector<double>& dist) {
+  std::fill(dist.begin(), dist.end(), 1e18);
+  dist[source] = 0;
+  std::priority_queue<std::pair<double, int>,
+                      std::vector<std::pair<double, int>>, std::greater<>>
+      queue;
+  queue.push({0.0, source});
+  while (!queue.empty()) {
+    auto [d, v] = queue.top();
+    queue.pop();
+    if (d > dist[v])
+      continue;
+    for (const auto& [u, length] : next[v])
+      if (d + length < dist[u])
+        queue.push({dist[u] = d + length, u});
+  }
+}
+
+// The shortest paths between every pair of vertices of the road-like
+// network of n points joined to their kRoadNeighbours nearest.
+std::vector<double> roadDistances(int n, unsigned seed) {
+  Neighbours next;
+  std::vector<std::pair<int, int>> edges;
+  buildRoads(n, kRoadNeighbours, seed, next, edges);
+  std::vector<double> d(static_cast<std::size_t>(n) * n), dist(n);
+  for (int i = 0; i < n; ++i) {
+    shortestFrom(next, i, dist);
+    std::copy(dist.begin(), dist.end(), d.begin() + static_cast<long>(i) * n);
+  }
+  return d;
+}
+
+// The road-like network as the tool's edge-list instance. S is the SHARE
+// quantile of the shortest paths from a spread sample of sources.
+void writeRoadInstance(int n, int k, int p, double share, unsigned seed) {
+  Neighbours next;
+  std::vector<std::pair<int, int>> edges;
+  buildRoads(n, k, seed, next, edges);
+  std::vector<double> x, y;
+  randomPoints(n, seed, x, y);
   std::vector<double> lengths;
   int sources = std::min(n, 200);
   std::vector<double> dist(n);
   for (int t = 0; t < sources; ++t) {
     int source = static_cast<int>(static_cast<long long>(t) * n / sources);
-    std::fill(dist.begin(), dist.end(), 1e18);
-    dist[source] = 0;
-    std::priority_queue<std::pair<double, int>,
-                        std::vector<std::pair<double, int>>, std::greater<>>
-        queue;
-    queue.push({0.0, source});
-    while (!queue.empty()) {
-      auto [d, v] = queue.top();
-      queue.pop();
-      if (d > dist[v])
-        continue;
-      for (const auto& [u, length] : next[v])
-        if (d + length < dist[u])
-          queue.push({dist[u] = d + length, u});
-    }
+    shortestFrom(next, source, dist);
     for (int v = 0; v < n; ++v)
       if (v != source)
         lengths.push_back(dist[v]);
@@ -484,6 +522,9 @@ int main(int argc, char** argv) {
   if (source.rfind("random:", 0) == 0) {
     n = std::atoi(source.c_str() + 7);
     d = randomDistances(n, seed);
+  } else if (source.rfind("roads:", 0) == 0) {
+    n = std::atoi(source.c_str() + 6);
+    d = roadDistances(n, seed);
   } else if (source.size() > 4 && source.substr(source.size() - 4) == ".tsp") {
     d = tsplibDistances(source.c_str(), n);
   } else {

@@ -6,15 +6,17 @@
   median  OR-Library pmed1 ... pmed40 as p-median problems: the objective
           against pmedopt.txt, gap and time
   cover   covering problems from OR-Library graphs, TSPLIB sets and random
-          points: the solver's coverage against the covering MIP solved by
-          the cbc command, the solver's time to its final answer, to its
-          proof and in all, and cbc's time
+          points: the solver's coverage and bound against the covering MIP
+          solved by the cbc command and by HiGHS (SciPy's milp, under
+          /usr/bin/python3), the solver's time to its final answer, to its
+          proof and in all, and the peers' answers, bounds and times
   hard    the hard band (p times the share of vertices within S near 1) on
-          OR-Library graphs, and random 1,500-vertex instances, as cover
+          OR-Library graphs, random 1,500-vertex instances and a 3,000-vertex
+          road-like network, as cover
   large   whole mclp runs: a road-like edge list of 5,000 vertices (-b),
           random matrices of 5,000 and 10,000 vertices (-a); the run's time,
           the solver's, the peak memory of both programs, the gap of
-          coverage, and cbc on the same covering model
+          coverage, and cbc and HiGHS on the same covering model
   constrained
           covering problems with existing centres (-F) and candidate sites
           (-C): pmed1 ... pmed40 with random fixed and forbidden sites, and
@@ -22,8 +24,12 @@
           existing centres and one place in five a candidate; the solver's
           coverage against cbc on the constrained covering model, and a check
           that the answer honours both sets
+  cities  whole mclp runs on the GeoNames tables of places (--points), p and S
+          such that the greedy start covers 50 to 75 %; cbc and HiGHS on the
+          same covering model, with their bounds (needs NumPy and SciPy: run
+          the set with /usr/bin/python3)
   tiny    one small case of each kind, for the tests (seconds)
-  all     median cover hard large constrained
+  all     median cover hard large constrained cities
 
 Every table is Markdown. The solver and mclp are taken from build/ (where the
 README builds them), with the instance generator pmed_instance beside them;
@@ -33,6 +39,7 @@ package; where it is not installed, or with --no-cbc, its columns stay empty.
 """
 
 import argparse
+import concurrent.futures
 import csv
 import datetime
 import json
@@ -79,8 +86,10 @@ COVER_CASES = [
 
 # The hard band, where p times the share is near 1 and the Lagrangean bound
 # is weakest, on OR-Library graphs; pmed39 with p 10 and 2 % within S is the
-# one that HiGHS and GLPK need over 100 s for. Then random 1,500-vertex
-# instances, in and out of the band.
+# one that HiGHS and GLPK need over 100 s for, pmed40 with p 10 and 10 %
+# within S one that HiGHS needs two minutes for. Then random 1,500-vertex
+# instances, in and out of the band, and the shortest paths of a road-like
+# network of 3,000 vertices.
 HARD_CASES = [
     ("orlib-pmed/pmed26.txt", 40, 0.025, 1),
     ("orlib-pmed/pmed31.txt", 70, 0.015, 1),
@@ -88,9 +97,11 @@ HARD_CASES = [
     ("orlib-pmed/pmed37.txt", 50, 0.02, 1),
     ("orlib-pmed/pmed39.txt", 10, 0.02, 1),
     ("orlib-pmed/pmed40.txt", 50, 0.02, 1),
+    ("orlib-pmed/pmed40.txt", 10, 0.1, 1),
     ("random:1500", 30, 0.03, 5),
     ("random:1500", 30, 0.03, 6),
     ("random:1500", 60, 0.015, 7),
+    ("roads:3000", 60, 0.015, 8),
 ]
 
 # Whole mclp runs: mode, generated network, p, share within S, seed.
@@ -103,6 +114,18 @@ LARGE_CASES = [
     ("-a", "points:10000", 100, 0.01, 3),
 ]
 
+# Whole mclp runs on the tables of places as a planner brings them
+# (--points, demands from the population column): file, p, S in metres. S
+# and p are such that the greedy start (the place of largest uncovered
+# population within S, p times) covers 50 to 75 % of the population; the
+# table prints that share.
+CITY_CASES = [
+    ("geonames-cities/cities_PT.csv", 10, 15000),
+    ("geonames-cities/cities_NL.csv", 30, 8000),
+    ("geonames-cities/cities_CH.csv", 30, 8000),
+    ("geonames-cities/cities_FR.csv", 100, 15000),
+]
+
 TINY = {
     "median": ["pmed1"],
     "cover": [("random:60", 4, 0.1, 1)],
@@ -111,6 +134,9 @@ TINY = {
 }
 
 ROAD_NEIGHBOURS = 4
+
+# The Python that has SciPy (Debian's python3-scipy), for HiGHS.
+SYSTEM_PYTHON = "/usr/bin/python3"
 
 # Constrained cases on OR-Library graphs: pmedK as a covering problem with
 # the p of its file, the share 1 / (2p) within S (at least 0.5 %), demands
@@ -238,8 +264,9 @@ def run_solver(solver, folder, heavy=False, extra=()):
     return suffix
 
 
-def run_cbc(args, folder, cap):
-    """cbc on "cover.lp": (objective, proven optimal, seconds), or None."""
+def run_cbc(args, folder, cap, with_bound=False):
+    """cbc on "cover.lp": (objective, proven optimal, seconds), or None; with
+    `with_bound`, its proven upper bound on the objective follows."""
     if args.no_cbc or not shutil.which("cbc"):
         return None
     start = time.monotonic()
@@ -249,7 +276,13 @@ def run_cbc(args, folder, cap):
     used = time.monotonic() - start
     m = re.search(r"Objective value:\s+(\S+)", out)
     value = abs(float(m.group(1))) if m else float("nan")
-    return value, "Optimal solution found" in out, used
+    optimal = "Optimal solution found" in out
+    if not with_bound:
+        return value, optimal, used
+    # cbc minimises the negated coverage: its lower bound is minus ours.
+    b = re.search(r"Lower bound:\s+(\S+)", out)
+    bound = value if optimal else (abs(float(b.group(1))) if b else float("nan"))
+    return value, optimal, used, bound
 
 
 def cbc_cells(cbc, ours):
@@ -270,6 +303,27 @@ def cbc_cells(cbc, ours):
     return "%.0f%s" % (value, mark), "%.1f" % used, verdict
 
 
+def source_path(source):
+    """The generator's source: a generated kind as it stands, else a file of
+    bench/data/."""
+    if source.startswith(("random:", "roads:")):
+        return source
+    return os.path.join(DATA, source)
+
+
+def against_peers(covered, peers):
+    """Ours against the best coverage a peer found."""
+    values = [peer[0] for peer in peers if peer is not None and peer[0] == peer[0]]
+    if not values:
+        return "–"
+    best = max(values)
+    if abs(best - covered) < 0.5:
+        return "equal"
+    if covered > best:
+        return "ours better"
+    return "peer better by %.3f %%" % (100 * (best - covered) / best)
+
+
 def case_name(source, share):
     name = os.path.basename(source).replace(".txt", "").replace(".tsp", "")
     return "%s, share %g" % (name, share)
@@ -278,28 +332,29 @@ def case_name(source, share):
 def cover(args, solver, folder, cases, heavy=False, title="Covering problems"):
     print("### %s" % title)
     print()
-    print("| instance | n | p | S | coverage | cbc | found s | proved s | total s "
-          "| cbc s | ours against cbc |")
-    print("|---|---|---|---|---|---|---|---|---|---|---|")
+    print("| instance | n | p | S | coverage | bound | found s | proved s | total s | cbc "
+          "| cbc bound | cbc gap % | cbc s | HiGHS | HiGHS bound | HiGHS gap % | HiGHS s "
+          "| ours against the best peer |")
+    print("|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|")
     for source, p, share, seed in cases:
-        path = source if source.startswith("random:") else os.path.join(DATA, source)
-        n, _, s, total = solver.generate(folder, "cover", path, p, share, seed)
+        n, _, s, total = solver.generate(folder, "cover", source_path(source), p, share,
+                                         seed)
         result = run_solver(solver, folder, heavy)
         covered = float(total) - result["objective"]
-        cbc = run_cbc(args, folder, args.heavy_cbc_seconds if heavy else args.cbc_seconds)
-        value, used, verdict = cbc_cells(cbc, covered)
-        print("| %s | %s | %d | %s | %.0f | %s | %s | %s | %.2f | %s | %s |" %
-              (case_name(source, share), n, p, s, covered, value,
+        upper = float(total) - result["bound"]
+        cbc, highs = run_peers(args, folder, heavy)
+        print("| %s | %s | %d | %s | %.0f | %.0f | %s | %s | %.2f | %s | %s |" %
+              (case_name(source, share), n, p, s, covered, upper,
                seconds(result["found"]), seconds(result["proof"]), result["wall"],
-               used, verdict), flush=True)
+               " | ".join(peer_cells(cbc, covered) + peer_cells(highs, covered)),
+               against_peers(covered, [cbc, highs])), flush=True)
     print()
-    print("Coverage: demand within S of a centre. found, proved: the solver's seconds to its "
-          "final answer and to its proof (– none); total: its whole run. * cbc stopped by its "
-          "cap (%g s%s) with that coverage, not proven." %
-          (args.heavy_cbc_seconds if heavy else args.cbc_seconds,
-           "" if shutil.which("cbc") and not args.no_cbc else "; cbc not run"))
-    print()
-
+    cap = args.heavy_cbc_seconds if heavy else args.cbc_seconds
+    print("Coverage: demand within S of a centre; bound: the solver's proven upper bound on "
+          "it. found, proved: the solver's seconds to its final answer and to its proof "
+          "(– none); total: its whole run. cbc and HiGHS (SciPy's milp) solve the covering "
+          "model side by side, one core each, capped at %g s (* stopped by the cap: its best "
+          "coverage and bound)." % cap)
 
 def read_centres(folder):
     """The centres, the last line of "solucao.txt"."""
@@ -317,8 +372,8 @@ def compare(args, solver, baseline, folder, cases, heavy=False, title="Covering 
     print("|---|---|---|---|---|---|---|---|---|---|---|---|")
     same_count = 0
     for source, p, share, seed in cases:
-        path = source if source.startswith("random:") else os.path.join(DATA, source)
-        n, _, s, total = solver.generate(folder, "cover", path, p, share, seed)
+        n, _, s, total = solver.generate(folder, "cover", source_path(source), p, share,
+                                         seed)
         before = run_solver(baseline, folder, heavy)
         before_centres = read_centres(folder)
         after = run_solver(solver, folder, heavy)
@@ -582,10 +637,9 @@ sys.exit(os.waitstatus_to_exitcode(status))
 '''
 
 
-def mclp_run(args, solver, mclp, folder, mode, heavy, seed):
-    """Runs mclp --seed SEED MODE instance.txt in folder with the wrapper in
-    front of the solver; returns the figures of the run. The seed fixes the
-    demands mclp draws (-b), so that reruns and cbc solve the same problem."""
+def mclp_run(args, solver, mclp, folder, words, heavy):
+    """Runs mclp WORDS in folder with the wrapper in front of the solver;
+    returns the figures of the run."""
     bin_dir = os.path.join(folder, "bin")
     os.makedirs(bin_dir, exist_ok=True)
     notes = os.path.join(folder, "solver-notes.json")
@@ -602,7 +656,7 @@ def mclp_run(args, solver, mclp, folder, mode, heavy, seed):
     console = os.path.join(folder, "console.txt")
     start = time.monotonic()
     with open(console, "w") as out:
-        child = subprocess.Popen([program, "--seed", str(seed), mode, "instance.txt"],
+        child = subprocess.Popen([program] + [str(w) for w in words],
                                  cwd=folder,
                                  stdout=out, stderr=subprocess.STDOUT, env=env)
         _, status, usage = os.wait4(child.pid, 0)
@@ -610,7 +664,8 @@ def mclp_run(args, solver, mclp, folder, mode, heavy, seed):
     with open(console) as f:
         text = f.read()
     if os.waitstatus_to_exitcode(status) != 0 or not os.path.exists(notes):
-        fail("mclp %s failed or did not run the wrapper: %s" % (mode, text[-2000:]))
+        fail("mclp %s failed or did not run the wrapper: %s" % (" ".join(map(str, words)),
+                                                                 text[-2000:]))
     with open(notes) as f:
         figures = json.load(f)
     suffix = parse_suffix(text)
@@ -630,8 +685,9 @@ def large(args, solver, mclp, folder, cases):
     print("### Whole mclp runs")
     print()
     print("| instance | n | p | S | run s | solver s | found s | proved s | gap of coverage % "
-          "| peak MiB mclp + solver | coverage | cbc | cbc s | ours against cbc |")
-    print("|---|---|---|---|---|---|---|---|---|---|---|---|---|---|")
+          "| peak MiB mclp + solver | coverage | cbc | cbc bound | cbc gap % | cbc s | HiGHS "
+          "| HiGHS bound | HiGHS gap % | HiGHS s |")
+    print("|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|")
     for mode, network, p, share, seed in cases:
         kind, size = network.split(":")
         work = tempfile.mkdtemp(prefix="case_", dir=folder)
@@ -642,24 +698,29 @@ def large(args, solver, mclp, folder, cases):
             else:
                 n, _, s, _ = solver.generate(work, "matrix", size, p, share, seed)
             heavy = int(n) >= 1000
-            run = mclp_run(args, solver, mclp, work, mode, heavy, seed)
+            # The seed fixes the demands mclp draws (-b), so that reruns and
+            # cbc solve the same problem.
+            run = mclp_run(args, solver, mclp, work, ["--seed", seed, mode, "instance.txt"],
+                           heavy)
             covered = run["total"] - run["objective"]
             upper = run["total"] - run["bound"]
             gap = 100 * (upper - covered) / upper if upper > 0 else 0.0
-            cbc = None
-            if not args.no_cbc and shutil.which("cbc"):
+            peers = [None, None]
+            if not (args.no_cbc and args.no_highs):
                 _, _, weight = solver.generate(work, "lp")
                 # Vertices every choice covers are left out of the model.
-                cbc = run_cbc(args, work, args.heavy_cbc_seconds if heavy else args.cbc_seconds)
-                if cbc is not None:
-                    cbc = (cbc[0] + run["total"] - int(weight), cbc[1], cbc[2])
-            value, used, verdict = cbc_cells(cbc, covered)
+                left_out = run["total"] - int(weight)
+                peers = [None if peer is None else
+                         (peer[0] + left_out, peer[1], peer[2], peer[3] + left_out)
+                         for peer in run_peers(args, work, heavy)]
             mclp_mib = run["mclp_kib"] / 1024 if run["mclp_kib"] else float("nan")
             print("| mclp %s %s, share %g | %s | %d | %s | %.1f | %.2f | %s | %s | %.2f "
-                  "| %.0f + %.0f | %.0f | %s | %s | %s |" %
+                  "| %.0f + %.0f | %.0f | %s |" %
                   (mode, network, share, n, p, s, run["run"], run["wall"],
                    seconds(run["found"]), seconds(run["proof"]), gap, mclp_mib,
-                   run["solver_kib"] / 1024, covered, value, used, verdict), flush=True)
+                   run["solver_kib"] / 1024, covered,
+                   " | ".join(peer_cells(peers[0], covered) + peer_cells(peers[1], covered))),
+                  flush=True)
         finally:
             shutil.rmtree(work, ignore_errors=True)
     print()
@@ -667,8 +728,133 @@ def large(args, solver, mclp, folder, cases):
           "the solver program's part; found, proved: its seconds to its final answer and to "
           "its proof (– none). Gap of coverage: between the coverage and the proven upper "
           "bound on it. Peak memory: the largest resident size of each program (mclp holds "
-          "its matrix while the solver runs, so their sum bounds both together). * cbc stopped "
-          "by its cap (%g s for n ≥ 1000) with that coverage." % args.heavy_cbc_seconds)
+          "its matrix while the solver runs, so their sum bounds both together). cbc and "
+          "HiGHS (SciPy's milp) solve the same covering model side by side, one core each; "
+          "* stopped by the cap (%g s for n ≥ 1000) with that coverage and bound." %
+          args.heavy_cbc_seconds)
+    print()
+
+
+def city_model(folder, source, p, s):
+    """Writes the covering model "cover.lp" of the places in `source` within
+    s metres, as the tool measures them (haversine in double, compared in
+    single precision); returns n and the greedy start's share."""
+    try:
+        import numpy as np
+        from scipy.sparse import csr_matrix
+    except ImportError:
+        fail("the cities set needs NumPy and SciPy: run it with /usr/bin/python3")
+    places, population = read_places(os.path.join(DATA, source))
+    lat = np.array([a for a, _ in places])
+    lon = np.array([b for _, b in places])
+    weight = np.array(population, dtype=float)
+    n = len(places)
+    limit = np.float32(s)
+    indices, pointers = [], [0]
+    for i in range(n):
+        h = (np.sin((lat - lat[i]) / 2) ** 2 +
+             np.cos(lat[i]) * np.cos(lat) * np.sin((lon - lon[i]) / 2) ** 2)
+        d = 2 * EARTH_RADIUS_M * np.arcsin(np.minimum(1.0, np.sqrt(h)))
+        near = np.nonzero(d.astype(np.float32) <= limit)[0]
+        indices.append(near)
+        pointers.append(pointers[-1] + len(near))
+    cover = csr_matrix((np.ones(pointers[-1]), np.concatenate(indices), pointers),
+                       shape=(n, n))
+    uncovered = weight.copy()
+    for _ in range(p):
+        gain = cover @ uncovered
+        best = int(np.argmax(gain))
+        uncovered[cover.indices[cover.indptr[best]:cover.indptr[best + 1]]] = 0
+    share = 1 - uncovered.sum() / weight.sum()
+    with open(os.path.join(folder, "cover.lp"), "w") as f:
+        f.write("Maximize\n obj:")
+        f.write("".join(" + %d y%d\n" % (population[j], j) for j in range(n)
+                        if population[j] > 0))
+        f.write("Subject To\n")
+        # The distances are symmetric: row j lists the sites covering j.
+        for j in range(n):
+            if population[j] > 0:
+                f.write(" c%d: y%d" % (j, j) +
+                        "".join(" - x%d" % i for i in indices[j]) + " <= 0\n")
+        f.write(" card:" + "".join(" + x%d" % i for i in range(n)) + " = %d\n" % p)
+        f.write("Bounds\n" + "".join(" 0 <= y%d <= 1\n" % j for j in range(n)
+                                     if population[j] > 0))
+        f.write("Binaries\n" + "".join(" x%d\n" % i for i in range(n)))
+        f.write("End\n")
+    return n, share
+
+
+def run_highs(args, folder, cap):
+    """HiGHS (SciPy's milp) on "cover.lp": (objective, proven optimal,
+    seconds, bound), or None where SciPy is missing or with --no-highs."""
+    if args.no_highs or not os.access(SYSTEM_PYTHON, os.X_OK):
+        return None
+    out = subprocess.run([SYSTEM_PYTHON, os.path.join(HERE, "highs_cover.py"), "--seconds",
+                          str(cap), "cover.lp"], cwd=folder, capture_output=True,
+                         text=True).stdout
+    m = re.search(r"value (\S+) bound (\S+) seconds (\S+) optimal (\S+)", out)
+    if not m:
+        return None
+    return float(m.group(1)), m.group(4) == "yes", float(m.group(3)), float(m.group(2))
+
+
+def run_peers(args, folder, heavy):
+    """cbc and HiGHS on "cover.lp" at once, each on a core of its own (both
+    run one thread): their results as run_cbc and run_highs give them."""
+    cap = args.heavy_cbc_seconds if heavy else args.cbc_seconds
+    with concurrent.futures.ThreadPoolExecutor(max_workers=2) as pool:
+        cbc = pool.submit(run_cbc, args, folder, cap, True)
+        highs = pool.submit(run_highs, args, folder, cap)
+        return cbc.result(), highs.result()
+
+
+def peer_cells(peer, ours):
+    """A peer's coverage (* where not proven), bound, gap % and seconds."""
+    if peer is None:
+        return ["–"] * 4
+    value, optimal, used, bound = peer
+    if value != value:
+        return ["none", "–", "–", "%.1f" % used]
+    gap = 100 * (bound - value) / bound if bound > 0 else 0.0
+    return ["%.0f%s" % (value, "" if optimal else "*"), "%.0f" % bound, "%.2f" % gap,
+            "%.1f" % used]
+
+
+def cities(args, solver, mclp, folder, cases):
+    print("### Tables of places, whole runs")
+    print()
+    print("| places | n | p | S m | greedy % | coverage | bound | gap % | found s | proved s "
+          "| run s | cbc | cbc bound | cbc gap % | cbc s | HiGHS | HiGHS bound | HiGHS gap % "
+          "| HiGHS s |")
+    print("|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|")
+    for source, p, s in cases:
+        work = tempfile.mkdtemp(prefix="case_", dir=folder)
+        try:
+            n, share = city_model(work, source, p, s)
+            shutil.copy(os.path.join(DATA, source), os.path.join(work, "places.csv"))
+            heavy = n >= 1000
+            run = mclp_run(args, solver, mclp, work,
+                           ["--points", "--facilities", p, "--service-distance", s, "-g",
+                            "places.csv"], heavy)
+            covered = run["total"] - run["objective"]
+            upper = run["total"] - run["bound"]
+            gap = 100 * (upper - covered) / upper if upper > 0 else 0.0
+            cbc, highs = run_peers(args, work, heavy)
+            print("| %s | %d | %d | %d | %.1f | %.0f | %.0f | %.2f | %s | %s | %.1f | %s |" %
+                  (os.path.basename(source), n, p, s, 100 * share, covered, upper, gap,
+                   seconds(run["found"]), seconds(run["proof"]), run["run"],
+                   " | ".join(peer_cells(cbc, covered) + peer_cells(highs, covered))),
+                  flush=True)
+        finally:
+            shutil.rmtree(work, ignore_errors=True)
+    print()
+    print("Whole mclp runs: mclp --points --facilities P --service-distance S -g FILE, demands "
+          "from the population column. greedy: the share the greedy start covers. bound: the "
+          "proven upper bound on coverage; gap between it and the coverage. found, proved: the "
+          "solver's seconds to its final answer and to its proof (– none); run: the whole "
+          "mclp run. cbc and HiGHS (SciPy's milp) solve the covering model of the same "
+          "distances, capped at %g s for n ≥ 1000 and %g s below (* stopped by the cap: "
+          "its best coverage and bound)." % (args.heavy_cbc_seconds, args.cbc_seconds))
     print()
 
 
@@ -676,9 +862,9 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__,
                                      formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("sets", nargs="*", metavar="SET",
-                        choices=["median", "cover", "hard", "large", "constrained", "tiny",
-                                 "all", "about"],
-                        help="median, cover, hard, large, constrained, tiny, all; about "
+                        choices=["median", "cover", "hard", "large", "constrained", "cities",
+                                 "tiny", "all", "about"],
+                        help="median, cover, hard, large, constrained, cities, tiny, all; about "
                              "prints only the machine, date and commit")
     parser.add_argument("--solver", default=os.path.join(ROOT, "build", "Corvadel.exe"),
                         help="the solver program (default build/Corvadel.exe); mclp and "
@@ -696,6 +882,8 @@ def main():
     parser.add_argument("--heavy-cbc-seconds", type=float, default=120,
                         help="time cap of cbc on the hard and the large cases (default 120)")
     parser.add_argument("--no-cbc", action="store_true", help="leave cbc out")
+    parser.add_argument("--no-highs", action="store_true",
+                        help="leave HiGHS out (cities; it runs under /usr/bin/python3)")
     parser.add_argument("--baseline", metavar="SOLVER",
                         help="with cover and hard: run this solver program too on each "
                              "case, and compare its coverage, proof and centres with ours")
@@ -704,7 +892,7 @@ def main():
     args = parser.parse_args()
     sets = args.sets or ["all"]
     if "all" in sets:
-        sets = ["median", "cover", "hard", "large", "constrained"]
+        sets = ["median", "cover", "hard", "large", "constrained", "cities"]
 
     solver_path = os.path.abspath(args.solver)
     bin_dir = os.path.dirname(solver_path)
@@ -750,6 +938,8 @@ def main():
                 constrained(args, solver, folder,
                             chosen(CONSTRAINED_PMED, key=lambda c: c + "."),
                             chosen(CONSTRAINED_CITIES))
+            elif name == "cities":
+                cities(args, solver, mclp, folder, chosen(CITY_CASES))
             elif name == "tiny":
                 median(args, solver, folder, TINY["median"])
                 cover(args, solver, folder, TINY["cover"])
