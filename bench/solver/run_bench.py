@@ -279,8 +279,9 @@ def run_cbc(args, folder, cap, with_bound=False):
     optimal = "Optimal solution found" in out
     if not with_bound:
         return value, optimal, used
-    # cbc minimises the negated coverage: its lower bound is minus ours.
-    b = re.search(r"Lower bound:\s+(\S+)", out)
+    # cbc names the bound by the model's sense ("Upper bound" when it
+    # maximises, "Lower bound" on the negated coverage).
+    b = re.search(r"(?:Lower|Upper) bound:\s+(\S+)", out)
     bound = value if optimal else (abs(float(b.group(1))) if b else float("nan"))
     return value, optimal, used, bound
 
@@ -815,6 +816,8 @@ def peer_cells(peer, ours):
     value, optimal, used, bound = peer
     if value != value:
         return ["none", "–", "–", "%.1f" % used]
+    if bound != bound:
+        return ["%.0f%s" % (value, "" if optimal else "*"), "–", "–", "%.1f" % used]
     gap = 100 * (bound - value) / bound if bound > 0 else 0.0
     return ["%.0f%s" % (value, "" if optimal else "*"), "%.0f" % bound, "%.2f" % gap,
             "%.1f" % used]
