@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -27,6 +28,33 @@ const char* skipPlus(const char* begin, const char* end) {
       begin[1] != '+')
     return begin + 1;
   return begin;
+}
+
+// Reads a token of digits, with or without a point and zeros after it,
+// whose value is a whole number single precision holds exactly ("5277",
+// "5277.00000", "0.00000": how the solver files write distances and
+// demands); false for any other token, which the general routine reads. It
+// gives the same value as that routine, several times faster: reading a
+// large matrix spent most of its time converting.
+bool parseWholeDecimal(const char* begin, const char* end, float& value) {
+  constexpr std::uint32_t kExactLimit = std::uint32_t{1} << 24;
+  constexpr int kMostDigits = 8;  // 99,999,999 fits in 32 bits
+  std::uint32_t whole = 0;
+  const char* c = begin;
+  for (; c != end && *c >= '0' && *c <= '9'; ++c) {
+    if (c - begin == kMostDigits)
+      return false;
+    whole = whole * 10 + static_cast<std::uint32_t>(*c - '0');
+  }
+  if (c == begin || whole > kExactLimit)
+    return false;
+  if (c != end && *c++ != '.')
+    return false;
+  for (; c != end; ++c)
+    if (*c != '0')
+      return false;
+  value = static_cast<float>(whole);
+  return true;
 }
 
 }  // namespace
@@ -123,6 +151,8 @@ bool parseInt(std::string_view token, int& value) {
 bool parseFloat(std::string_view token, float& value) {
   const char* end = token.data() + token.size();
   const char* begin = skipPlus(token.data(), end);
+  if (parseWholeDecimal(begin, end, value))
+    return true;
   auto [stop, error] = std::from_chars(begin, end, value);
   if (error == std::errc::result_out_of_range && stop == end) {
     // from_chars refuses both ends of the range; formatted input reads a
@@ -200,8 +230,10 @@ double DataReader::readDouble() {
 }
 
 float DataReader::readAnyFloat() {
-  double exact;
-  return readAnyFloat(exact);
+  float value = 0;
+  if (!parseFloat(nextToken(), value))
+    failInvalid();
+  return value;
 }
 
 float DataReader::readAnyFloat(double& exact) {

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <limits>
 #include <string>
@@ -52,6 +54,33 @@ TEST(TokenReaderTest, WholeTokensOnly) {
   EXPECT_EQ(f, std::numeric_limits<float>::max());
   EXPECT_FALSE(parseFloat("3.4028236e38", f));
   for (const char* bad : {"1e39", "-1e39", "1.5.", "1,5", "", "e5", "+-1"})
+    EXPECT_FALSE(parseFloat(bad, f)) << bad;
+}
+
+// Whole numbers as the solver files write them take a shorter road than
+// other reals; both must give the value the general conversion gives, at
+// the edges of exactness and of the digit count too.
+TEST(TokenReaderTest, WholeDecimalsReadAsTheGeneralConversion) {
+  std::vector<std::string> tokens = {
+      "0",          "0.00000",   "0.",         "5.",       "00012.000",
+      "5277.00000", "16777215",  "16777216",   "16777217", "16777217.000",
+      "99999999",   "999999999", "12345678.0", "5.00001",  "5.0e0",
+      "7.",         "+42.00",    "1.10",       "0.000001", "123456789012"};
+  for (std::uint32_t v = 1; v < 4000000000u; v = v * 3 + 1)
+    tokens.push_back(std::to_string(v) + (v % 2 ? ".00000" : ""));
+  for (const std::string& token : tokens) {
+    const char* begin = token.data() + (token[0] == '+' ? 1 : 0);
+    float expected = 0;
+    auto [stop, error] =
+        std::from_chars(begin, token.data() + token.size(), expected);
+    ASSERT_TRUE(error == std::errc() && stop == token.data() + token.size())
+        << token;
+    float value = -1;
+    EXPECT_TRUE(parseFloat(token, value)) << token;
+    EXPECT_EQ(value, expected) << token;
+  }
+  float f = 0;
+  for (const char* bad : {"5..", "5.0.", "12a", "5.00x", "."})
     EXPECT_FALSE(parseFloat(bad, f)) << bad;
 }
 
