@@ -38,9 +38,9 @@ TEST_F(CentreSetsTest, ListsAndTablesGiveEachVertexOnce) {
                   "5,1,\r\n4\r\n",
                   5),
             (std::vector<int32_t>{0, 3, 4}));
-  EXPECT_EQ(parse("name,ID,population\n\"Porto, norte\",4,237591\nLisboa,2,5\n",
-                  5),
-            (std::vector<int32_t>{1, 3}));
+  EXPECT_EQ(
+      parse("name,ID,population\n\"Porto, norte\",4,237591\nLisboa,2,5\n", 5),
+      (std::vector<int32_t>{1, 3}));
   EXPECT_EQ(parse("", 5), std::vector<int32_t>{});
   testing::internal::CaptureStderr();
   EXPECT_EQ(parse("2 2 4\n4\n9\n9\n2\n", 9), (std::vector<int32_t>{1, 3, 8}));
@@ -56,8 +56,9 @@ TEST_F(CentreSetsTest, BadListsNameTheFileAndLine) {
   } cases[] = {
       {"1\n6\n", "com vertice fora de 1 a 5 na linha 2"},
       {"0\n", "com vertice fora de 1 a 5 na linha 1"},
-      {"1 2.5\n", "com valor invalido na linha 1: esperado o numero de um "
-                  "vertice, lido \"2.5\""},
+      {"1 2.5\n",
+       "com valor invalido na linha 1: esperado o numero de um "
+       "vertice, lido \"2.5\""},
       {"name,pop\nx,1\n", "sem coluna id no cabecalho (linha 1)"},
       {"name,id\nx\n", "com 1 campo(s) na linha 2; esperada a coluna id"},
       {"id\n\"3\n", "com aspas sem fechamento a partir da linha 2"},
