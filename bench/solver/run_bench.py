@@ -466,6 +466,28 @@ def greedy_share(rows, population, fixed, candidates, p, s):
     return sum(w for w, c in zip(population, covered) if c) / total
 
 
+def write_cover_lp(folder, population, covering, sites, p, fixed=()):
+    """Writes the covering model "cover.lp" of places with `population`:
+    covering(j) gives the sites that cover place j, `sites` every site that
+    may open, p of them, the `fixed` ones open."""
+    n = len(population)
+    with open(os.path.join(folder, "cover.lp"), "w") as f:
+        f.write("Maximize\n obj:")
+        f.write("".join(" + %d y%d\n" % (population[j], j) for j in range(n)
+                        if population[j] > 0))
+        f.write("Subject To\n")
+        for j in range(n):
+            if population[j] > 0:
+                f.write(" c%d: y%d" % (j, j) + "".join(" - x%d" % i for i in covering(j)) +
+                        " <= 0\n")
+        f.write(" card:" + "".join(" + x%d" % i for i in sites) + " = %d\n" % p)
+        f.write("".join(" fix%d: x%d = 1\n" % (i, i) for i in fixed))
+        f.write("Bounds\n" + "".join(" 0 <= y%d <= 1\n" % j for j in range(n)
+                                     if population[j] > 0))
+        f.write("Binaries\n" + "".join(" x%d\n" % i for i in sites))
+        f.write("End\n")
+
+
 def city_case(folder, source, fixed_count, p):
     """Writes the covering problem of GeoNames places as the tool would
     ("pmeddata.dat"), the sets, and the constrained model "cover.lp"; returns
@@ -496,23 +518,9 @@ def city_case(folder, source, fixed_count, p):
     allowed = [False] * n
     for v in fixed + candidates:
         allowed[v] = True
-    with open(os.path.join(folder, "cover.lp"), "w") as f:
-        f.write("Maximize\n obj:")
-        f.write("".join(" + %d y%d\n" % (population[j], j) for j in range(n)
-                        if population[j] > 0))
-        f.write("Subject To\n")
-        for j in range(n):
-            if population[j] > 0:
-                f.write(" c%d: y%d" % (j, j) + "".join(
-                    " - x%d" % i for i in range(n) if allowed[i] and dist[i][j] <= s) +
-                        " <= 0\n")
-        f.write(" card:" + "".join(" + x%d" % i for i in range(n) if allowed[i]) +
-                " = %d\n" % p)
-        f.write("".join(" fix%d: x%d = 1\n" % (i, i) for i in fixed))
-        f.write("Bounds\n" + "".join(" 0 <= y%d <= 1\n" % j for j in range(n)
-                                     if population[j] > 0))
-        f.write("Binaries\n" + "".join(" x%d\n" % i for i in range(n) if allowed[i]))
-        f.write("End\n")
+    write_cover_lp(folder, population,
+                   lambda j: (i for i in range(n) if allowed[i] and dist[i][j] <= s),
+                   [i for i in range(n) if allowed[i]], p, fixed)
     return n, s, sum(population), share, fixed, candidates
 
 
@@ -767,21 +775,8 @@ def city_model(folder, source, p, s):
         best = int(np.argmax(gain))
         uncovered[cover.indices[cover.indptr[best]:cover.indptr[best + 1]]] = 0
     share = 1 - uncovered.sum() / weight.sum()
-    with open(os.path.join(folder, "cover.lp"), "w") as f:
-        f.write("Maximize\n obj:")
-        f.write("".join(" + %d y%d\n" % (population[j], j) for j in range(n)
-                        if population[j] > 0))
-        f.write("Subject To\n")
-        # The distances are symmetric: row j lists the sites covering j.
-        for j in range(n):
-            if population[j] > 0:
-                f.write(" c%d: y%d" % (j, j) +
-                        "".join(" - x%d" % i for i in indices[j]) + " <= 0\n")
-        f.write(" card:" + "".join(" + x%d" % i for i in range(n)) + " = %d\n" % p)
-        f.write("Bounds\n" + "".join(" 0 <= y%d <= 1\n" % j for j in range(n)
-                                     if population[j] > 0))
-        f.write("Binaries\n" + "".join(" x%d\n" % i for i in range(n)))
-        f.write("End\n")
+    # The distances are symmetric: row j lists the sites covering j.
+    write_cover_lp(folder, population, lambda j: indices[j], range(n), p)
     return n, share
 
 
