@@ -30,15 +30,15 @@ const char* skipPlus(const char* begin, const char* end) {
   return begin;
 }
 
-// Reads a token of digits, with or without a point and zeros after it,
-// whose value is a whole number single precision holds exactly ("5277",
-// "5277.00000", "0.00000": how the solver files write distances and
-// demands); false for any other token, which the general routine reads. It
-// gives the same value as that routine, several times faster: reading a
-// large matrix spent most of its time converting.
+// Reads a token of at most nine digits, with or without a point and zeros
+// after it ("5277", "5277.00000", "0.00000": how the solver files write
+// distances and demands); false for any other token, which the general
+// routine reads. The whole number is exact in 32 bits, and its conversion
+// to float rounds once, to nearest, as the general routine does: the same
+// value, several times faster. Reading a large matrix spent most of its time
+// converting.
 bool parseWholeDecimal(const char* begin, const char* end, float& value) {
-  constexpr std::uint32_t kExactLimit = std::uint32_t{1} << 24;
-  constexpr int kMostDigits = 8;  // 99,999,999 fits in 32 bits
+  constexpr int kMostDigits = 9;  // 999,999,999 < 2^32
   std::uint32_t whole = 0;
   const char* c = begin;
   for (; c != end && *c >= '0' && *c <= '9'; ++c) {
@@ -46,7 +46,7 @@ bool parseWholeDecimal(const char* begin, const char* end, float& value) {
       return false;
     whole = whole * 10 + static_cast<std::uint32_t>(*c - '0');
   }
-  if (c == begin || whole > kExactLimit)
+  if (c == begin)
     return false;
   if (c != end && *c++ != '.')
     return false;
