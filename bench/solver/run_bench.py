@@ -295,13 +295,7 @@ def cbc_cells(cbc, ours):
     if value != value:
         return "none", "%.1f" % used, "–"
     mark = "" if optimal else "*"
-    if abs(value - ours) < 0.5:
-        verdict = "equal"
-    elif ours > value:
-        verdict = "ours better"
-    else:
-        verdict = "cbc better by %.3f %%" % (100 * (value - ours) / value)
-    return "%.0f%s" % (value, mark), "%.1f" % used, verdict
+    return "%.0f%s" % (value, mark), "%.1f" % used, against_peers(ours, [cbc], "cbc")
 
 
 def source_path(source):
@@ -312,8 +306,9 @@ def source_path(source):
     return os.path.join(DATA, source)
 
 
-def against_peers(covered, peers):
-    """Ours against the best coverage a peer found."""
+def against_peers(covered, peers, name="peer"):
+    """Ours against the best coverage the peers found, the peer called `name`
+    where it did better."""
     values = [peer[0] for peer in peers if peer is not None and peer[0] == peer[0]]
     if not values:
         return "–"
@@ -322,7 +317,7 @@ def against_peers(covered, peers):
         return "equal"
     if covered > best:
         return "ours better"
-    return "peer better by %.3f %%" % (100 * (best - covered) / best)
+    return "%s better by %.3f %%" % (name, 100 * (best - covered) / best)
 
 
 def case_name(source, share):
