@@ -14,6 +14,10 @@
 
 inline constexpr const char* kCostFile = "pmeddata.dat";
 inline constexpr const char* kDistanceFile = "pmedmtrx.dat";
+// With --sparse, the solver's only input: each candidate's cover list
+// (cover_file.h), named to the solver by "-K pmedcob.dat".
+inline constexpr const char* kCoverFile = "pmedcob.dat";
+inline constexpr const char* kCoverFileOption = "-K";
 inline constexpr const char* kSolutionFile = "solucao.txt";
 inline constexpr const char* kSolutionTemporary = "solucao.txt.tmp";
 inline constexpr const char* kReassignmentFile = "solucaoR.txt";
@@ -26,11 +30,12 @@ inline constexpr const char* kCandidateSitesFile = "candidatos.txt";
 inline constexpr const char* kDemandFile = "demanda.txt";
 
 // The files a run may write into its folder, the solver's temporary twin of
-// "solucao.txt" included; the last two only with --open and --candidates.
+// "solucao.txt" included; the sets only with --open and --candidates, the
+// cover lists only with --sparse.
 inline constexpr const char* kRunOutputs[] = {
-    kCostFile,          kDistanceFile,     kSolutionFile,
-    kSolutionTemporary, kReassignmentFile, kFixedCentresFile,
-    kCandidateSitesFile};
+    kCostFile,          kDistanceFile,       kSolutionFile,
+    kSolutionTemporary, kReassignmentFile,   kFixedCentresFile,
+    kCandidateSitesFile, kCoverFile};
 
 // Sets the run's folder; empty (the default) is the working directory.
 // Called once, before any run file is used.
