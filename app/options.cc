@@ -57,6 +57,8 @@ void printModes() {
       "\n***>--workdir DIR         the folder for the solver's files"
       "\n***>--open FILE           centres that exist already and stay open"
       "\n***>--candidates FILE     the only sites where new centres may open"
+      "\n***>--sparse              hold only the pairs within S (tables of "
+      "points, edge lists)"
       "\n***>--help                this text"
       "\n***>--version             the version\n",
       stdout);
@@ -114,6 +116,10 @@ int readOption(int argc, char** argv, int k) {
   }
   if (option == "--geographic") {
     runOptions.geographic = true;
+    return k + 1;
+  }
+  if (option == "--sparse") {
+    runOptions.sparse = true;
     return k + 1;
   }
   // Every other option takes the next argument as its value.
@@ -177,6 +183,13 @@ void checkCombinations() {
     usage();
   if (runOptions.geographic && !places)
     usage();
+  // A distance matrix is read whole whatever is kept of it, and the
+  // distances beyond S that the results need would be gone.
+  if (runOptions.sparse && !runOptions.points && runOptions.mode != 'B')
+    fatalExit(
+        "\n>>> Opcao --sparse com uma matriz de distancias: a matriz ja traz "
+        "todos os pares; --sparse vale para tabelas de pontos (--points) e "
+        "listas de arestas (-b)");
   if (runOptions.points &&
       (!runOptions.facilitiesGiven || !runOptions.serviceGiven)) {
     std::string missing =

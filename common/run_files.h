@@ -33,8 +33,8 @@ inline constexpr const char* kDemandFile = "demanda.txt";
 // "solucao.txt" included; the sets only with --open and --candidates, the
 // cover lists only with --sparse.
 inline constexpr const char* kRunOutputs[] = {
-    kCostFile,          kDistanceFile,       kSolutionFile,
-    kSolutionTemporary, kReassignmentFile,   kFixedCentresFile,
+    kCostFile,           kDistanceFile,     kSolutionFile,
+    kSolutionTemporary,  kReassignmentFile, kFixedCentresFile,
     kCandidateSitesFile, kCoverFile};
 
 // Sets the run's folder; empty (the default) is the working directory.

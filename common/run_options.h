@@ -22,6 +22,7 @@ struct RunOptions {
   std::string workFolder;      // --workdir DIR; empty: the working directory
   bool points = false;         // --points: the instance is a table of points
   bool geographic = false;     // --geographic: coordinates are lon, lat
+  bool sparse = false;         // --sparse: only the pairs within S are held
   bool facilitiesGiven = false;  // --facilities P
   int32_t facilities = 0;        // the P of --facilities
   bool serviceGiven = false;     // --service-distance S

@@ -14,6 +14,9 @@
 #include "common/files.h"
 #include "common/run_options.h"
 #include "common/warning.h"
+#include "instance/distances.h"
+#include "instance/near_pairs.h"
+#include "instance/network_paths.h"
 #include "instance/point_table.h"
 #include "instance/shortest_paths.h"
 
@@ -106,9 +109,11 @@ void warnUntouched(const DataReader& in, const std::vector<char>& touched) {
          count > kShown ? " ..." : "");
 }
 
-void readEdges(DataReader& in) {
+// Reads the m edge records, hands each to `store` in file order (the last
+// record of a pair wins), and keeps them in edgeRecords.
+template <typename Store>
+void readEdges(DataReader& in, Store store) {
   int n = record.vertices;
-  float** cost = record.cost;
   std::vector<char> touched(static_cast<std::size_t>(n), 0);
   for (int r = 0; r < record.arestas; ++r) {
     int a = readVertex(in, n);
@@ -120,34 +125,17 @@ void readEdges(DataReader& in) {
       fatalExit(
           "\n>>> Arquivo de dados %s com comprimento negativo na linha %d",
           in.label().c_str(), in.line());
-    // The last record for a pair wins; a = b overwrites the diagonal.
-    cost[a][b] = d;
-    cost[b][a] = d;
-    edgeRecords.push_back({a, b});
+    store(a, b, d);
+    edgeRecords.push_back({a, b, d});
   }
   warnUntouched(in, touched);
-}
-
-// The smallest distance between two distinct vertices; infinite when there
-// are fewer than two. Not capped at UNREACHABLE: between the places of a
-// table of points, in metres, every distance may lie beyond it.
-float smallestDistance() {
-  int n = record.vertices;
-  float smallest = std::numeric_limits<float>::infinity();
-  for (int i = 0; i < n; ++i) {
-    const float* row = record.cost[i];
-    for (int j = 0; j < n; ++j)
-      if (j != i && row[j] < smallest)
-        smallest = row[j];
-  }
-  return smallest;
 }
 
 // Warns when no two distinct vertices lie within S of each other: every
 // centre would cover only itself, which usually means that S is in another
 // unit than the distances. The smallest distance shows which.
 void warnNothingWithinS(const std::string& label) {
-  if (record.vertices < 2)
+  if (record.vertices < 2 || (record.sparse && nearPairCount(record.near) > 0))
     return;
   float smallest = smallestDistance();
   if (smallest <= record.distServico)
@@ -219,6 +207,36 @@ void checkMatrixLayout(DataReader& in) {
   warnTokensFrom(in, first);
 }
 
+// Both programs hold the n x n matrix, the tool its distances and the
+// solver its costs: warns before the first of them is allocated when the
+// two cannot fit in the memory free now. A table or an edge list can be
+// run on the pairs within S instead, which the warning names.
+void warnMatrixMemory(int n, uint64_t bytes, uint64_t memory) {
+  if (bytes <= memory / 2)
+    return;
+  constexpr double kGiB = 1024.0 * 1024.0 * 1024.0;
+  bool sparseWorks = runOptions.points || runOptions.mode == 'B';
+  warn(
+      "a matriz de n = %d vertices ocupa %.1f GB em cada um dos dois "
+      "programas, mais do que a memoria livre comporta%s",
+      n, static_cast<double>(bytes) / kGiB,
+      sparseWorks ? "; com --sparse guardam-se so os pares a ate S" : "");
+}
+
+// Warns when the pairs within S are more than half of all pairs: the
+// lists then take as much memory as the matrix they replace.
+void warnDensePairs() {
+  int64_t n = record.vertices;
+  int64_t pairs = nearPairCount(record.near);
+  if (n < 2 || pairs <= n * n / 2)
+    return;
+  warn(
+      "com --sparse, %lld pares de vertices a ate S = %g, mais que metade de "
+      "n x n = %lld: as listas ocupam tanto quanto a matriz",
+      static_cast<long long>(pairs), static_cast<double>(record.distServico),
+      static_cast<long long>(n * n));
+}
+
 }  // namespace
 
 void applyRunParameters(const std::string& label) {
@@ -251,7 +269,9 @@ void allocateCostRows(int n) {
   uint64_t bytes =
       static_cast<uint64_t>(n) * static_cast<uint64_t>(n) * sizeof(float) +
       static_cast<uint64_t>(n) * sizeof(float*);
-  if (bytes > availableMemory())
+  uint64_t memory = availableMemory();
+  warnMatrixMemory(n, bytes, memory);
+  if (bytes > memory)
     fatalExit("\n>>> Memoria insuficiente para cost[%d]", n);
   record.cost = static_cast<float**>(allocateZeroed(n, sizeof(float*)));
   if (!record.cost)
@@ -276,11 +296,24 @@ void readInstanceFrom(DataReader& in, InputMode mode) {
   edgeRecords.clear();
   readHeader(in, mode);
   if (mode == InputMode::B) {
-    allocateCost(record.vertices);
-    readEdges(in);
-    // Before the completion, which may take a while on a large network.
-    warnTokensLeft(in);
-    closeShortestPaths(record.vertices);
+    record.source = DistanceSource::kNetwork;
+    if (runOptions.sparse) {
+      readEdges(in, [](int, int, float) {});
+      warnTokensLeft(in);
+      fillNearPairsOfNetwork(record.vertices, edgeRecords);
+      warnDensePairs();
+    } else {
+      allocateCost(record.vertices);
+      float** cost = record.cost;
+      // The last record for a pair wins; a = b overwrites the diagonal.
+      readEdges(in, [cost](int a, int b, float d) {
+        cost[a][b] = d;
+        cost[b][a] = d;
+      });
+      // Before the completion, which may take a while on a large network.
+      warnTokensLeft(in);
+      closeShortestPaths(record.vertices);
+    }
   } else {
     // Every cell off the diagonal comes from the file and the diagonal is 0
     // from the zero fill, so the matrix is not filled with UNREACHABLE
@@ -295,6 +328,8 @@ void readInstanceFrom(DataReader& in, InputMode mode) {
 void readInstance(const char* fileName, InputMode mode) {
   if (runOptions.points) {
     readPointTable(fileName);
+    if (record.sparse)
+      warnDensePairs();
     warnNothingWithinS(std::string("(") + fileName + ")");
     return;
   }

@@ -23,10 +23,11 @@
 struct EdgeRecord {
   int32_t a;
   int32_t b;
+  float d = 0.0f;
 };
 
 // The edge records of the last edge list read, in file order, for the
-// picture; empty for the matrix layout.
+// picture and the network of a sparse run; empty for the matrix layout.
 extern std::vector<EdgeRecord> edgeRecords;
 
 // Opens the named file and reads it into the record: vertices, facilidades,

@@ -19,4 +19,5 @@ void releaseInstance() {
   record.pop = nullptr;
   std::free(record.centro);
   record.centro = nullptr;
+  record.near = NearPairs{};
 }

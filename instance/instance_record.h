@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "common/end_mark.h"
 
@@ -13,6 +14,24 @@ constexpr float UNREACHABLE = 1000000.0f;
 // upper triangle of a distance matrix with random demand, `A` the matrix with
 // demand from "demanda.txt".
 enum class InputMode : char { B = 'B', G = 'G', A = 'A' };
+
+// Where the distances come from, which decides how a distance beyond S is
+// found when the record holds only the pairs within S: a distance matrix
+// (always held whole), a network of edges, or a table of places.
+enum class DistanceSource : char { kMatrix, kNetwork, kPoints };
+
+// The pairs of vertices within S of each other, in place of cost on a
+// sparse run (--sparse), one compressed structure read through the
+// distances seam (distances.h): the vertices within S of v, v itself left
+// out, are vertex[start[v] … start[v+1]), increasing, at distance[…] the
+// same positions; self[v] is the distance of v to itself (0, or for an
+// edge list what its loop record leaves).
+struct NearPairs {
+  std::vector<int64_t> start;
+  std::vector<int32_t> vertex;
+  std::vector<float> distance;
+  std::vector<float> self;
+};
 
 // The one problem of a run, filled stage by stage. Vertices are 0 … n-1.
 struct InstanceRecord {
@@ -26,6 +45,9 @@ struct InstanceRecord {
   int32_t* centro = nullptr;  // the solver's centres, in its order
   int32_t popAtend = 0;       // population served
   float custoTotal = 0.0f;    // distance from served vertices to centres
+  DistanceSource source = DistanceSource::kMatrix;
+  bool sparse = false;  // near holds the distances, cost is absent
+  NearPairs near;       // the pairs within S, on a sparse run
 };
 
 // The process-wide record that every stage reads and writes.
@@ -35,6 +57,7 @@ extern InstanceRecord record;
 // cannot be had. A count of zero gives a valid, empty array.
 void* allocateZeroed(std::size_t count, std::size_t size);
 
-// Frees the rows of cost in order, the row vector, pop, then centro; skips
-// what was never allocated. Leaves the scalar fields as they are.
+// Frees the rows of cost in order, the row vector, pop, then centro, then
+// the pairs within S; skips what was never allocated. Leaves the scalar
+// fields as they are.
 void releaseInstance();

@@ -12,7 +12,9 @@
 #include "common/token_reader.h"
 #include "instance/instance_reader.h"
 #include "instance/instance_record.h"
+#include "instance/point_pairs.h"
 #include "instance/table_rows.h"
+#include "instance/work_threads.h"
 
 PointTable pointTable;
 
@@ -187,18 +189,11 @@ double haversine(const Point& a, const Point& b, double cosA, double cosB) {
 
 // Fills rows first, first + step, ... of cost above the diagonal, and their
 // mirror images.
-void fillRows(const PointTable& table, const std::vector<double>& cosines,
-              int first, int step) {
+void fillRows(const PointTable& table, int first, int step) {
   int n = static_cast<int>(table.points.size());
-  for (int i = first; i < n; i += step) {
-    const Point& a = table.points[i];
-    for (int j = i + 1; j < n; ++j) {
-      const Point& b = table.points[j];
-      double d = table.geographic ? haversine(a, b, cosines[i], cosines[j])
-                                  : planarDistance(a, b);
-      record.cost[i][j] = record.cost[j][i] = static_cast<float>(d);
-    }
-  }
+  for (int i = first; i < n; i += step)
+    for (int j = i + 1; j < n; ++j)
+      record.cost[i][j] = record.cost[j][i] = placeDistance(table, i, j);
 }
 
 // Below this many points one thread fills the matrix in well under a tenth
@@ -207,26 +202,32 @@ constexpr int kThreadedPoints = 1000;
 
 void fillDistances(const PointTable& table) {
   int n = static_cast<int>(table.points.size());
-  std::vector<double> cosines;
-  if (table.geographic)
-    for (const Point& p : table.points)
-      cosines.push_back(std::cos(p.y * kRadian));
   // Rows are dealt out in turn, so that the long first rows and the short
   // last ones even out between threads.
-  int threads = n < kThreadedPoints
-                    ? 1
-                    : static_cast<int>(std::clamp(
-                          std::thread::hardware_concurrency(), 1u, 8u));
+  int threads = workThreads(n, kThreadedPoints);
   std::vector<std::thread> workers;
   for (int t = 1; t < threads; ++t)
-    workers.emplace_back(fillRows, std::cref(table), std::cref(cosines), t,
-                         threads);
-  fillRows(table, cosines, 0, threads);
+    workers.emplace_back(fillRows, std::cref(table), t, threads);
+  fillRows(table, 0, threads);
   for (std::thread& worker : workers)
     worker.join();
 }
 
 }  // namespace
+
+float placeDistance(const PointTable& table, int i, int j) {
+  // Always from the lower index, as the matrix is filled: the distance of a
+  // pair is the same bits whichever way it is asked for.
+  if (j < i)
+    std::swap(i, j);
+  const Point& a = table.points[static_cast<std::size_t>(i)];
+  const Point& b = table.points[static_cast<std::size_t>(j)];
+  double d = table.geographic
+                 ? haversine(a, b, table.cosines[static_cast<std::size_t>(i)],
+                             table.cosines[static_cast<std::size_t>(j)])
+                 : planarDistance(a, b);
+  return static_cast<float>(d);
+}
 
 double greatCircleMetres(const Point& a, const Point& b) {
   return haversine(a, b, std::cos(a.y * kRadian), std::cos(b.y * kRadian));
@@ -272,6 +273,9 @@ void parsePointTable(std::string_view text, const std::string& label,
                 std::numeric_limits<int32_t>::max());
     readRow(RowValues(fields, label, rows.line()), columns, table);
   }
+  if (table.geographic)
+    for (const Point& point : table.points)
+      table.cosines.push_back(std::cos(point.y * kRadian));
 }
 
 void readPointTable(const char* fileName) {
@@ -281,8 +285,13 @@ void readPointTable(const char* fileName) {
   int n = static_cast<int>(pointTable.points.size());
   record.vertices = n;
   applyRunParameters(label);
-  allocateCostRows(n);
-  fillDistances(pointTable);
+  record.source = DistanceSource::kPoints;
+  if (runOptions.sparse) {
+    fillNearPairsOfPlaces(pointTable);
+  } else {
+    allocateCostRows(n);
+    fillDistances(pointTable);
+  }
   coordinates = pointTable.points;
   coordinatesGeographic = pointTable.geographic;
 }

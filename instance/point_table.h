@@ -33,6 +33,7 @@ struct PointTable {
   bool geographic = false;      // the points are longitude, latitude
   std::vector<int32_t> demand;  // the demand column; empty without one
   std::string demandColumn;     // its name in the header, or "3"
+  std::vector<double> cosines;  // cosine of each latitude, when geographic
 };
 
 // The table of the run, when the instance is one; its demand column is used
@@ -46,9 +47,14 @@ void parsePointTable(std::string_view text, const std::string& label,
                      bool geographic, PointTable& table);
 
 // Reads the named table into pointTable and the record: vertices, p and S
-// from the command line, and cost from the points' distances. Fills
-// coordinates (and coordinatesGeographic) for the result files.
+// from the command line, and cost from the points' distances (with
+// --sparse, near: the pairs within S). Fills coordinates (and
+// coordinatesGeographic) for the result files.
 void readPointTable(const char* fileName);
+
+// The distance between places i and j of `table` as the matrix holds it:
+// great-circle metres or straight-line units, in single precision.
+float placeDistance(const PointTable& table, int i, int j);
 
 // Great-circle distance in metres between two points given as longitude,
 // latitude in degrees, by the haversine formula in double precision.

@@ -1,8 +1,8 @@
 #include "report/assignment.h"
 
 #include "instance/centre_sets.h"
+#include "instance/distances.h"
 #include "instance/instance_record.h"
-#include "solver/solution_reader.h"
 
 std::vector<VertexResult> assignVertices() {
   int n = record.vertices;
@@ -12,30 +12,18 @@ std::vector<VertexResult> assignVertices() {
     centre.isCentre = true;
     centre.existing = isExistingCentre(record.centro[k]);
   }
+  std::vector<CentreLink> links = linkToCentres();
   for (int j = 0; j < n; ++j) {
     VertexResult& v = result[j];
-    float best;
-    int nearest = nearestCentre(j, best);
-    // The same test that writes a line of "solucaoR.txt"; a centre is
-    // served even when that test fails (S below its own distance to itself).
-    bool listed = nearest >= 0 && nearest != j && best <= record.distServico;
-    v.centre = listed || !v.isCentre ? nearest : j;
-    v.covered = listed || v.isCentre;
+    const CentreLink& link = links[static_cast<std::size_t>(j)];
+    // A centre is served even when it is not listed (S below its own
+    // distance to itself), by itself.
+    v.centre = link.listed || !v.isCentre ? link.centre : j;
+    v.covered = link.listed || v.isCentre;
     if (v.centre >= 0)
-      v.distance = record.cost[v.centre][j];
+      v.distance = v.centre == link.centre ? link.distance : selfDistance(j);
   }
   return result;
 }
 
-std::vector<int32_t> distinctCentres() {
-  std::vector<char> seen(static_cast<std::size_t>(record.vertices), 0);
-  std::vector<int32_t> centres;
-  for (int k = 0; k < record.facilidades; ++k) {
-    int32_t c = record.centro[k];
-    if (!seen[c]) {
-      seen[c] = 1;
-      centres.push_back(c);
-    }
-  }
-  return centres;
-}
+std::vector<int32_t> distinctCentres() { return centresOfCentro().vertex; }

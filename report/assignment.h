@@ -14,13 +14,13 @@
 
 struct VertexResult {
   int32_t centre = -1;    // the serving centre, else the nearest; -1: none
-  float distance = 0.0f;  // cost[centre][vertex] when centre >= 0
+  float distance = 0.0f;  // the distance from centre when centre >= 0
   bool covered = false;   // counted in popAtend
   bool isCentre = false;  // listed in centro
   bool existing = false;  // a centre that was open already (--open)
 };
 
-// One entry per vertex, from cost, centro, facilidades and distServico.
+// One entry per vertex, from the links to the centres (distances.h).
 std::vector<VertexResult> assignVertices();
 
 // The centres of centro in its order, each once.

@@ -7,6 +7,7 @@
 #include "common/fatal.h"
 #include "common/files.h"
 #include "common/run_files.h"
+#include "instance/distances.h"
 #include "instance/instance_record.h"
 
 namespace {
@@ -40,8 +41,9 @@ void evaluateCoverageFrom(DataReader& in) {
     int v = readIndex(in, in.readInt());
     in.readAnyFloat();
     serve(v);
-    // Summed in single precision, from the matrix and not the printed text.
-    record.custoTotal += record.cost[c][v];
+    // Summed in single precision, from the distances and not the printed
+    // text.
+    record.custoTotal += pairDistance(c, v);
   }
   for (int i = 0; i < record.facilidades; ++i)
     serve(record.centro[i]);

@@ -3,8 +3,8 @@
 // Measures the solution from "solucaoR.txt": skips its first line (the
 // centres), then reads "centre vertex distance" lines up to 9999999. Sets
 // popAtend (the demand of every listed vertex and every centre, each vertex
-// counted once) and custoTotal (the single-precision sum of cost[centre]
-// [vertex] over the lines; the printed distance is not used).
+// counted once) and custoTotal (the single-precision sum of the distances
+// of the lines' pairs; the printed distance is not used).
 
 #include "common/token_reader.h"
 

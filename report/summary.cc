@@ -2,18 +2,13 @@
 
 #include <cstdio>
 
+#include "instance/distances.h"
 #include "instance/instance_record.h"
 
 int countOverlaps() {
   // 2 × S is formed in double precision from the single-precision S.
-  double reach = 2.0 * static_cast<double>(record.distServico);
-  int overlaps = 0;
-  int p = record.facilidades;
-  for (int i = 0; i + 1 < p; ++i)
-    for (int j = i + 1; j < p; ++j)
-      if (record.cost[record.centro[i]][record.centro[j]] <= reach)
-        ++overlaps;
-  return overlaps;
+  return static_cast<int>(
+      centrePairsWithin(2.0 * static_cast<double>(record.distServico)));
 }
 
 double coveragePercent() {

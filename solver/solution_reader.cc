@@ -10,6 +10,7 @@
 #include "common/run_files.h"
 #include "common/solution_file.h"
 #include "instance/centre_sets.h"
+#include "instance/distances.h"
 #include "instance/instance_record.h"
 #include "solver/solver_run.h"
 
@@ -52,21 +53,6 @@ void checkCentreSets() {
                 kSolverCommand, c + 1);
 }
 
-int nearestCentre(int j, float& distance) {
-  // Nearest centre; among equal distances the first in centro wins.
-  float best = UNREACHABLE;
-  int nearest = -1;
-  for (int k = 0; k < record.facilidades; ++k) {
-    int c = record.centro[k];
-    if (record.cost[c][j] < best) {
-      best = record.cost[c][j];
-      nearest = c;
-    }
-  }
-  distance = best;
-  return nearest;
-}
-
 void reassignToCentres() {
   std::FILE* file = openForReading(runPath(kSolutionFile));
   if (!file)
@@ -79,12 +65,12 @@ void reassignToCentres() {
   int p = record.facilidades;
   for (int i = 0; i < p; ++i)
     out.print("%5d", record.centro[i]);
-  float s = record.distServico;
+  std::vector<CentreLink> links = linkToCentres();
   for (int j = 0; j < record.vertices; ++j) {
-    float best;
-    int nearest = nearestCentre(j, best);
-    if (nearest >= 0 && nearest != j && best <= s)
-      out.print("\n%7d%7d%11.2f", nearest, j, static_cast<double>(best));
+    const CentreLink& link = links[static_cast<std::size_t>(j)];
+    if (link.listed)
+      out.print("\n%7d%7d%11.2f", link.centre, j,
+                static_cast<double>(link.distance));
   }
   out.print("\n%d", END_MARK);
   out.print("\n%d\n", tag);

@@ -30,12 +30,8 @@ struct SolverFigures {
 
 extern SolverFigures solverFigures;
 
-// The nearest centre of vertex j, the first in centro among equal distances,
-// and its distance; -1 when no centre lies nearer than UNREACHABLE.
-int nearestCentre(int j, float& distance);
-
 // Fills centro from "solucao.txt", checks it against the centre sets, and
-// writes "solucaoR.txt".
+// writes "solucaoR.txt": a line for each vertex that linkToCentres lists.
 void reassignToCentres();
 
 // Ends the process when centro leaves out an existing centre or opens a

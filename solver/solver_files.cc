@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "common/cover_file.h"
 #include "common/files.h"
 #include "common/fixed_format.h"
 #include "common/pmed_file.h"
@@ -58,8 +59,18 @@ void writeVertexSetFile(const char* name, const std::vector<int32_t>& set,
 }  // namespace
 
 void writeSolverFiles() {
-  writeCostFile();
-  writeDistanceFile();
+  if (record.sparse) {
+    // The cover lists in place of both matrices, named on the solver's
+    // command line before the sets.
+    writeCoverLists(runPath(kCoverFile), record.vertices, record.facilidades,
+                    record.pop, record.near.start.data(),
+                    record.near.vertex.data());
+    solverArguments.push_back(kCoverFileOption);
+    solverArguments.push_back(kCoverFile);
+  } else {
+    writeCostFile();
+    writeDistanceFile();
+  }
   // Without the sets the solver is started exactly as before: no files, no
   // arguments for them.
   if (centreSets.existingGiven)

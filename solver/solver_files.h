@@ -14,6 +14,9 @@
 // "pmedmtrx.dat": "n p S" ("%7.2f"), then the upper triangle of cost row by
 // row, one "%11.5f" value per line.
 //
+// With --sparse, "pmedcob.dat" (common/cover_file.h) in place of both,
+// named to the solver by "-K pmedcob.dat".
+//
 // With --open and --candidates, also "abertos.txt" and "candidatos.txt": the
 // count, then the vertices (0-based) one a line, named to the solver by
 // "-F abertos.txt" and "-C candidatos.txt" after its other arguments.
