@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """A planner's whole run, with the real solver program, recounted here.
 
-  planner_run.py MCLP TABLE P S [--open FILE] [--candidates FILE]
+  planner_run.py MCLP TABLE P S [--open FILE] [--candidates FILE] [--sparse]
 
 Runs `mclp --points` on TABLE (a geographic table of points with a
 population column) with the solver program built beside mclp, asking for
@@ -11,7 +11,9 @@ itself, with great-circle distances computed here: a place is served when a
 centre lies within S. The recount must equal the report's served demand and
 percentage, the JSON's and the GeoJSON's (read by GDAL's ogrinfo); the
 answer must be proven optimal and keep the existing centres and open new
-ones only at candidate sites; and the picture must render.
+ones only at candidate sites; and the picture must render. With --sparse
+the run keeps only the pairs within S, and its proven coverage must equal
+that of the same run without it.
 """
 
 import csv
@@ -45,23 +47,34 @@ def ids_of(path):
 
 
 def main():
-    mclp, table, p, s = os.path.abspath(sys.argv[1]), sys.argv[2], sys.argv[3], \
-        float(sys.argv[4])
-    sets = dict(zip(sys.argv[5::2], map(os.path.abspath, sys.argv[6::2])))
+    args = [a for a in sys.argv if a != "--sparse"]
+    sparse = ["--sparse"] if len(args) < len(sys.argv) else []
+    mclp, table, p, s = os.path.abspath(args[1]), args[2], args[3], \
+        float(args[4])
+    sets = dict(zip(args[5::2], map(os.path.abspath, args[6::2])))
     work = tempfile.mkdtemp()
     try:
         shutil.copy(table, os.path.join(work, "t.csv"))
         # Only the system folders: the solver program is found beside mclp.
         env = dict(os.environ, PATH="/usr/bin:/bin")
-        done = subprocess.run(
-            [mclp, "--points", "--facilities", p, "--service-distance",
-             sys.argv[4], "--json", "r.json", "--csv", "r.csv", "--geojson",
-             "r.geojson", "--svg", "r.svg"] +
-            [word for pair in sets.items() for word in pair] + ["-g", "t.csv"],
-            cwd=work, env=env, capture_output=True, text=True)
+        def run(extra):
+            done = subprocess.run(
+                [mclp, "--points", "--facilities", p, "--service-distance",
+                 args[4], "--json", "r.json", "--csv", "r.csv", "--geojson",
+                 "r.geojson", "--svg", "r.svg"] + extra +
+                [word for pair in sets.items() for word in pair] +
+                ["-g", "t.csv"],
+                cwd=work, env=env, capture_output=True, text=True)
+            if done.returncode != 0:
+                sys.exit("mclp failed: " + done.stdout + done.stderr)
+            return done
         failures = []
-        if done.returncode != 0:
-            sys.exit("mclp failed: " + done.stdout + done.stderr)
+        if sparse:
+            dense = run([])
+        done = run(sparse)
+        if sparse and re.search(r"Populacao Atend.*", dense.stdout).group(0) \
+                != re.search(r"Populacao Atend.*", done.stdout).group(0):
+            failures.append("the dense run serves otherwise: " + dense.stdout)
         with open(os.path.join(work, "stdout"), "w") as out:
             out.write(done.stdout)
         served = int(re.search(r"Populacao Atend\.  :\s*(\d+)",
