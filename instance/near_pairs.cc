@@ -5,13 +5,16 @@
 NearPairsBuilder::NearPairsBuilder(int n, int threads)
     : n_(n), buffers_(static_cast<std::size_t>(std::max(threads, 1))) {}
 
-void NearPairsBuilder::addRow(int thread, int v, const int32_t* vertex,
-                              const float* distance, int64_t count) {
+void NearPairsBuilder::addRow(int thread, int v,
+                              std::vector<std::pair<int32_t, float>>& found) {
+  std::sort(found.begin(), found.end());
   Buffer& buffer = buffers_[static_cast<std::size_t>(thread)];
-  buffer.pieces.push_back(
-      {v, static_cast<int64_t>(buffer.vertex.size()), count});
-  buffer.vertex.insert(buffer.vertex.end(), vertex, vertex + count);
-  buffer.distance.insert(buffer.distance.end(), distance, distance + count);
+  buffer.pieces.push_back({v, static_cast<int64_t>(buffer.vertex.size()),
+                           static_cast<int64_t>(found.size())});
+  for (const auto& [j, d] : found) {
+    buffer.vertex.push_back(j);
+    buffer.distance.push_back(d);
+  }
 }
 
 void NearPairsBuilder::finish(NearPairs& near) {

@@ -6,6 +6,7 @@
 // structure, so that no vertex holds a small vector of its own.
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "instance/instance_record.h"
@@ -14,10 +15,9 @@ class NearPairsBuilder {
  public:
   NearPairsBuilder(int n, int threads);
 
-  // Row v as thread `thread` found it: `count` vertices, increasing, and
-  // their distances.
-  void addRow(int thread, int v, const int32_t* vertex, const float* distance,
-              int64_t count);
+  // Row v as thread `thread` found it: the vertices and their distances, in
+  // any order, each vertex once; sorted here by vertex.
+  void addRow(int thread, int v, std::vector<std::pair<int32_t, float>>& found);
 
   // Moves every row into `near` (start, vertex and distance; self is left
   // as it is); rows never added are empty.

@@ -32,8 +32,6 @@ void fillNearPairsOfPlaces(const PointTable& table) {
   NearPairsBuilder builder(n, threads);
   struct Scratch {
     std::vector<std::pair<int32_t, float>> found;
-    std::vector<int32_t> vertex;
-    std::vector<float> distance;
   };
   std::vector<Scratch> scratch(static_cast<std::size_t>(threads));
   shareOut(n, kQueryChunk, threads, [&](int t, int64_t begin, int64_t end) {
@@ -49,15 +47,7 @@ void fillNearPairsOfPlaces(const PointTable& table) {
         if (d <= s)
           own.found.push_back({j, d});
       });
-      std::sort(own.found.begin(), own.found.end());
-      own.vertex.clear();
-      own.distance.clear();
-      for (const auto& [j, d] : own.found) {
-        own.vertex.push_back(j);
-        own.distance.push_back(d);
-      }
-      builder.addRow(t, i, own.vertex.data(), own.distance.data(),
-                     static_cast<int64_t>(own.vertex.size()));
+      builder.addRow(t, i, own.found);
     }
   });
   builder.finish(record.near);
