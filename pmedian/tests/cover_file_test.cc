@@ -104,8 +104,8 @@ TEST(CoverFileTest, RefusesWhatTheLayoutForbids) {
 // both files lead the solver down the same path.
 TEST(CoverFileTest, ListsBuildTheModelOfTheDenseFile) {
   for (std::uint64_t seed = 1; seed <= 6; ++seed) {
-    PmedProblem dense = randomProblem(40, 4, true, 0.15 + 0.2 * (seed % 3),
-                                      seed);
+    PmedProblem dense =
+        randomProblem(40, 4, true, 0.15 + 0.2 * (seed % 3), seed);
     if (seed % 2 == 0) {
       dense.site.assign(40, 0);
       dense.site[3] = 1;
