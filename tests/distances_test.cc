@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <random>
 #include <sstream>
@@ -11,49 +12,10 @@
 #include "common/run_options.h"
 #include "instance/instance_reader.h"
 #include "instance/point_table.h"
+#include "seam_answers.h"
 #include "test_util.h"
 
 namespace {
-
-// Everything a run asks the seam, for one instance and one centro.
-struct SeamAnswers {
-  std::vector<std::vector<float>> within;  // per vertex: d where <= S, else -1
-  std::vector<float> self;
-  std::vector<CentreLink> links;
-  std::vector<int64_t> pairs;  // centrePairsWithin at each reach
-  float smallest = 0;
-  std::vector<float> beyond;  // pairDistance of fixed pairs
-};
-
-const std::vector<double> kReaches = {0, 1, 7, 20, 600000, 1500000, 2500000};
-
-SeamAnswers ask(const std::vector<int32_t>& centres) {
-  int n = record.vertices;
-  record.facilidades = static_cast<int32_t>(centres.size());
-  record.centro =
-      static_cast<int32_t*>(allocateZeroed(centres.size(), sizeof(int32_t)));
-  std::copy(centres.begin(), centres.end(), record.centro);
-  SeamAnswers answers;
-  for (int i = 0; i < n; ++i) {
-    answers.self.push_back(selfDistance(i));
-    std::vector<float> row;
-    for (int j = 0; j < n; ++j) {
-      float d = -1;
-      if (!distanceWithinS(i, j, d))
-        d = -1;
-      row.push_back(d);
-    }
-    answers.within.push_back(row);
-  }
-  answers.links = linkToCentres();
-  for (double reach : kReaches)
-    answers.pairs.push_back(centrePairsWithin(reach));
-  answers.smallest = smallestDistance();
-  for (int i = 0; i < n; i += 3)
-    for (int j = n - 1; j > i; j -= 5)
-      answers.beyond.push_back(std::min(pairDistance(i, j), UNREACHABLE));
-  return answers;
-}
 
 void expectSame(const SeamAnswers& dense, const SeamAnswers& sparse,
                 const std::string& what) {
@@ -96,14 +58,7 @@ class SeamTest : public RecordTest {
   void compareEdgeList(const std::string& text,
                        const std::vector<int32_t>& centres,
                        const std::string& what) {
-    SeamAnswers answers[2];
-    for (int sparse = 0; sparse < 2; ++sparse) {
-      resetRecord();
-      runOptions.sparse = sparse == 1;
-      DataReader in(text, "(edges)");
-      readInstanceFrom(in, InputMode::B);
-      answers[sparse] = ask(centres);
-    }
+    std::array<SeamAnswers, 2> answers = askEdgeListBothWays(text, centres);
     expectSame(answers[0], answers[1], what);
   }
 
@@ -121,7 +76,7 @@ class SeamTest : public RecordTest {
       runOptions.facilities = 0;
       runOptions.serviceDistance = s;
       readPointTable("t.csv");
-      answers[sparse] = ask(centres);
+      answers[sparse] = askSeam(centres);
     }
     expectSame(answers[0], answers[1], what);
   }
