@@ -21,8 +21,19 @@
 // every candidate covers carries no demand for the solver.
 
 #include <cstdint>
+#include <vector>
 
 #include "common/token_reader.h"
+
+// The cover lists as read: candidate i covers, besides itself, the vertices
+// vertex[start[i] … start[i+1]), increasing; start has n + 1 entries.
+struct CoverLists {
+  int n = 0;
+  int p = 0;
+  std::vector<int32_t> demand;
+  std::vector<int64_t> start;
+  std::vector<int32_t> vertex;
+};
 
 // Writes the cover lists of n vertices to `path`, under a temporary name
 // renamed into place when complete: the vertices that candidate i covers
@@ -30,3 +41,14 @@
 // n entries >= 0. Every write is checked.
 void writeCoverLists(const char* path, int n, int p, const int32_t* demand,
                      const int64_t* start, const int32_t* vertex);
+
+// Reads the header, the demands and the lists into `out`; ends the process
+// with a message naming the file and the line on a bad header, a negative
+// demand, a count or vertex out of range, a list out of order or naming its
+// own candidate, a total other than the header's, or values beyond the
+// layout. The arrays grow as lines arrive, so a header announcing huge
+// counts over a short file fails on the missing values.
+void readCoverLists(DataReader& in, CoverLists& out);
+
+// Opens `path` and reads it with readCoverLists.
+void loadCoverLists(const char* path, CoverLists& out);

@@ -168,8 +168,7 @@ void linkNetworkToCentres(const DistinctCentres& centres,
     float distance;
     int32_t rank, vertex;
     bool operator>(const Entry& o) const {
-      return distance > o.distance ||
-             (distance == o.distance && rank > o.rank);
+      return distance > o.distance || (distance == o.distance && rank > o.rank);
     }
   };
   std::vector<Entry> heap;
@@ -253,14 +252,14 @@ int64_t centrePairsOfNetwork(const DistinctCentres& centres, double reach) {
   shareOut(total, 1, threads, [&](int t, int64_t begin, int64_t end) {
     for (int64_t k = begin; k < end; ++k) {
       int32_t a = centres.vertex[static_cast<std::size_t>(k)];
-      searches[static_cast<std::size_t>(t)].run(a, bound, [&](int32_t b,
-                                                             float) {
-        // Each pair once, from its lower vertex.
-        if (b > a && count[static_cast<std::size_t>(b)] > 0)
-          found[static_cast<std::size_t>(t)] +=
-              static_cast<int64_t>(count[static_cast<std::size_t>(a)]) *
-              count[static_cast<std::size_t>(b)];
-      });
+      searches[static_cast<std::size_t>(t)].run(
+          a, bound, [&](int32_t b, float) {
+            // Each pair once, from its lower vertex.
+            if (b > a && count[static_cast<std::size_t>(b)] > 0)
+              found[static_cast<std::size_t>(t)] +=
+                  static_cast<int64_t>(count[static_cast<std::size_t>(a)]) *
+                  count[static_cast<std::size_t>(b)];
+          });
     }
   });
   return pairs + std::accumulate(found.begin(), found.end(), int64_t{0});
@@ -286,7 +285,8 @@ float smallestNetworkDistance() {
   // path, itself no shorter than an edge.
   for (float length : roadGraph.length)
     smallest = std::min(smallest, length);
-  if (roadGraph.pairs < static_cast<int64_t>(n) * (static_cast<int64_t>(n) - 1) / 2)
+  if (roadGraph.pairs <
+      static_cast<int64_t>(n) * (static_cast<int64_t>(n) - 1) / 2)
     smallest = std::min(smallest, UNREACHABLE);
   return smallest;
 }

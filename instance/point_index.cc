@@ -38,8 +38,7 @@ PointIndex::Vector PointIndex::embed(const Point& place) const {
   double longitude = place.x * kRadian;
   double latitude = place.y * kRadian;
   double c = std::cos(latitude);
-  return {c * std::cos(longitude), c * std::sin(longitude),
-          std::sin(latitude)};
+  return {c * std::cos(longitude), c * std::sin(longitude), std::sin(latitude)};
 }
 
 double PointIndex::embeddedReach(double reach) const {

@@ -81,19 +81,19 @@ void linkPlacesToCentres(const PointTable& table,
       int j = static_cast<int>(v);
       CentreLink& link = links[static_cast<std::size_t>(j)];
       int32_t bestRank = std::numeric_limits<int32_t>::max();
-      index.nearest(table.points[static_cast<std::size_t>(j)], UNREACHABLE,
-                    [&](int32_t c) -> double {
-                      float d = placeDistance(table, c, j);
-                      int32_t r = rank[static_cast<std::size_t>(c)];
-                      if (d < link.distance ||
-                          (d == link.distance && link.centre >= 0 &&
-                           r < bestRank)) {
-                        link.centre = c;
-                        link.distance = d;
-                        bestRank = r;
-                      }
-                      return link.distance;
-                    });
+      index.nearest(
+          table.points[static_cast<std::size_t>(j)], UNREACHABLE,
+          [&](int32_t c) -> double {
+            float d = placeDistance(table, c, j);
+            int32_t r = rank[static_cast<std::size_t>(c)];
+            if (d < link.distance ||
+                (d == link.distance && link.centre >= 0 && r < bestRank)) {
+              link.centre = c;
+              link.distance = d;
+              bestRank = r;
+            }
+            return link.distance;
+          });
     }
   });
 }
@@ -112,13 +112,14 @@ int64_t centrePairsOfPlaces(const PointTable& table,
   }
   PointIndex index(table.points, table.geographic, centres.vertex);
   for (int32_t a : centres.vertex) {
-    index.near(table.points[static_cast<std::size_t>(a)], reach, [&](int32_t b) {
-      // Each pair once, from its lower vertex; 2 × S is compared in double
-      // precision with the single-precision distance.
-      if (b > a && static_cast<double>(placeDistance(table, a, b)) <= reach)
-        pairs += static_cast<int64_t>(count[static_cast<std::size_t>(a)]) *
-                 count[static_cast<std::size_t>(b)];
-    });
+    index.near(
+        table.points[static_cast<std::size_t>(a)], reach, [&](int32_t b) {
+          // Each pair once, from its lower vertex; 2 × S is compared in double
+          // precision with the single-precision distance.
+          if (b > a && static_cast<double>(placeDistance(table, a, b)) <= reach)
+            pairs += static_cast<int64_t>(count[static_cast<std::size_t>(a)]) *
+                     count[static_cast<std::size_t>(b)];
+        });
   }
   return pairs;
 }

@@ -1,13 +1,14 @@
 // The p-median solver program the mclp tool runs: reads "pmeddata.dat" from
-// the working directory (and, when named by -F and -C, the centres that stay
-// open and the sites allowed), solves, and leaves "solucao.txt" there.
-// Covering problems (each column 0 or one demand) are solved as such, and
-// proven optimal where the time allows.
+// the working directory, or the cover lists named by -K (and, when named by -F
+// and -C, the centres that stay open and the sites allowed), solves, and leaves
+// "solucao.txt" there. Covering problems (each column 0 or one demand) are
+// solved as such, and proven optimal where the time allows.
 
 #include <chrono>
 #include <cstdio>
 #include <string>
 
+#include "common/cover_file.h"
 #include "common/pmed_file.h"
 #include "common/run_files.h"
 #include "common/solution_file.h"
@@ -25,14 +26,25 @@ int main(int argc, char** argv) {
   removeSolution(kSolutionFile);
   SolverOptions options = parseSolverOptions(argc, argv);
   startProgress(!options.quiet);
+  // With -K the problem holds only n, p and the site rules; the lists hold
+  // the rest.
   PmedProblem problem;
-  loadPmedData(kCostFile, problem);
+  CoverLists lists;
+  if (options.coverPath) {
+    loadCoverLists(options.coverPath, lists);
+    problem.n = lists.n;
+    problem.p = lists.p;
+  } else {
+    loadPmedData(kCostFile, problem);
+  }
   loadSiteRules(options.fixedPath, options.candidatesPath, problem);
   double readSeconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start)
           .count();
   options.solve.secondsBefore = readSeconds;
-  SolveOutcome outcome = solvePmed(problem, options.solve);
+  SolveOutcome outcome =
+      options.coverPath ? solveCoverLists(lists, problem.site, options.solve)
+                        : solvePmed(problem, options.solve);
   double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start)
           .count();

@@ -76,6 +76,61 @@ bool buildCoverModel(const PmedProblem& problem, CoverModel& model) {
   return true;
 }
 
+void buildCoverModel(const CoverLists& lists, const std::vector<int>& site,
+                     CoverModel& model) {
+  int n = lists.n;
+  model.n = n;
+  model.p = lists.p;
+  model.site = site;
+  // How many candidates cover each vertex, itself included.
+  std::vector<int> covers(n, 1);
+  for (int32_t j : lists.vertex)
+    ++covers[j];
+  model.weight.assign(n, 0.0);
+  model.totalWeight = 0;
+  model.integral = true;
+  for (int j = 0; j < n; ++j) {
+    // The dense file carries each demand as a single-precision cost.
+    double w = covers[j] < n ? static_cast<float>(lists.demand[j]) : 0.0f;
+    model.weight[j] = w;
+    model.totalWeight += w;
+    if (w != std::floor(w))
+      model.integral = false;
+  }
+  model.coverStart.assign(n + 1, 0);
+  model.coverList.clear();
+  model.coverList.reserve(lists.vertex.size() + n);
+  model.byStart.assign(n + 1, 0);
+  for (int i = 0; i < n; ++i) {
+    // The list of i with i itself in its place, weighted vertices only.
+    bool selfDone = false;
+    auto add = [&](int j) {
+      if (model.weight[j] > 0) {
+        model.coverList.push_back(j);
+        ++model.byStart[j + 1];
+      }
+    };
+    for (int64_t k = lists.start[i]; k < lists.start[i + 1]; ++k) {
+      int j = lists.vertex[k];
+      if (!selfDone && j > i) {
+        add(i);
+        selfDone = true;
+      }
+      add(j);
+    }
+    if (!selfDone)
+      add(i);
+    model.coverStart[i + 1] = static_cast<int>(model.coverList.size());
+  }
+  for (int j = 0; j < n; ++j)
+    model.byStart[j + 1] += model.byStart[j];
+  model.byList.resize(model.byStart[n]);
+  std::vector<int> byFill(model.byStart.begin(), model.byStart.end() - 1);
+  for (int i = 0; i < n; ++i)
+    for (int k = model.coverStart[i]; k < model.coverStart[i + 1]; ++k)
+      model.byList[byFill[model.coverList[k]]++] = i;
+}
+
 namespace {
 
 // True when the sorted list a is a subset of the sorted list b.

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "common/cover_file.h"
 #include "common/pmed_file.h"
 #include "pmedian/tolerances.h"
 
@@ -35,6 +36,13 @@ int allowedCount(const CoverModel& model);
 // false, leaving `model` unspecified, when some column has two positive
 // values. The site rules are the problem's.
 bool buildCoverModel(const PmedProblem& problem, CoverModel& model);
+
+// Fills `model` from cover lists, with the site rules `site` (empty: all
+// free). The model is the one buildCoverModel makes of the same problem
+// written as "pmeddata.dat": each demand as single precision holds it, none
+// for a vertex that every candidate covers, the lists in the same order.
+void buildCoverModel(const CoverLists& lists, const std::vector<int>& site,
+                     CoverModel& model);
 
 // For each free candidate whose cover list lies inside another allowed
 // candidate's (of two equal lists, the higher index), a candidate that

@@ -45,7 +45,8 @@ void startPhase(CoverWorkshop& shop, CoverLane& lane) {
 }
 
 void boundPhase(CoverWorkshop& shop, CoverLane& lane) {
-  laneBound(lane, coverUpperBound(shop.model, lane.covered, kCoverBoundSteps));
+  laneBound(lane, coverUpperBound(shop.model, lane.covered, kCoverBoundSteps,
+                                  nullptr, lane.effort));
 }
 
 // The search lane goes on from its own solution.
@@ -101,7 +102,8 @@ void relax(CoverWorkshop& shop, CoverLane& lane, double seconds) {
     // the relaxation's value in seconds, where the simplex may take
     // minutes (5,000 random points: 22 to 43 s).
     laneBound(lane, coverUpperBound(shop.exactModel, lane.covered,
-                                    volumeSteps(shop.exactModel)));
+                                    volumeSteps(shop.exactModel), nullptr,
+                                    lane.effort));
   }
   seconds = secondsWithin(*lane.effort, seconds);
   if (!shop.mu.empty() || seconds <= 2 * shop.relaxationTried)
@@ -164,11 +166,11 @@ CoverPhases coverPhases(CoverWorkshop& shop) {
   phases.start = {"inicio", in(startPhase)};
   phases.bound = {"limite", in(boundPhase)};
   phases.shortSearch = {"busca curta", in(shortSearchPhase)};
-  phases.fullSearch = {"busca", in(fullSearchPhase)};
-  phases.recombination = {"recombinacao", in(recombinationPhase)};
+  phases.fullSearch = {"busca", in(fullSearchPhase), true};
+  phases.recombination = {"recombinacao", in(recombinationPhase), true};
   phases.relaxation = {"relaxacao", in(relaxationPhase)};
-  phases.branchAndCut = {"prova", in(branchAndCutPhase)};
-  phases.secondProof = {"segunda prova", in(secondProofPhase)};
+  phases.branchAndCut = {"prova", in(branchAndCutPhase), true};
+  phases.secondProof = {"segunda prova", in(secondProofPhase), true};
   phases.prove = shop.options.exactSeconds > 0;
   return phases;
 }

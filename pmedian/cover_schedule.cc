@@ -46,6 +46,8 @@ void runPhase(const CoverPhase& phase, CoverLane& lane) {
     laneFound(lane, centres, covered, Claim::kBetter);
   };
   phase.run(lane);
+  if (!phase.untilCap && pastDeadline(*lane.effort))
+    notePhaseShortened(phase.name);
   lane.effort->found = nullptr;
   notePhase(lane.slot, nullptr);
 }

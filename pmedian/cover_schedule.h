@@ -30,6 +30,9 @@ struct CoverLane {
 struct CoverPhase {
   const char* name = "";
   std::function<void(CoverLane&)> run;
+  // The phase runs until the run's cap by design (the searches and the
+  // proofs); the others end on their own, unless the cap cuts them short.
+  bool untilCap = false;
 };
 
 // Every phase of the covering solve. The greedy start, the Lagrangean bound

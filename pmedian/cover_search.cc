@@ -339,7 +339,7 @@ CoverSwap bestCoverSwap(const CoverModel& model, const CoverState& state,
 void improveCover(const CoverModel& model, CoverState& state,
                   SearchEffort& effort) {
   double tolerance = coverTolerance(model);
-  for (;;) {
+  while (!pastDeadline(effort)) {
     CoverSwap swap = bestCoverSwap(model, state, effort);
     if (swap.in < 0 || swap.delta < tolerance)
       return;

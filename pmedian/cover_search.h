@@ -66,7 +66,8 @@ CoverSwap bestCoverSwap(const CoverModel& model, const CoverState& state,
 void restoreCover(const CoverModel& model, CoverState& state,
                   const std::vector<int>& centres);
 
-// Applies improving swaps, the best each time, until none improves.
+// Applies improving swaps, the best each time, until none improves or the
+// run's deadline has passed.
 void improveCover(const CoverModel& model, CoverState& state,
                   SearchEffort& effort);
 

@@ -307,13 +307,14 @@ bool volumeStep(const CoverModel& model, double lower, VolumeState& state) {
 }  // namespace
 
 double coverUpperBound(const CoverModel& model, double lower, int iterations,
-                       std::vector<double>* multipliers) {
+                       std::vector<double>* multipliers,
+                       const SearchEffort* effort) {
   double tolerance = coverTolerance(model);
   VolumeState state;
   startVolume(model, state);
   for (int it = 0; it < iterations && state.step > kSmallestVolumeStep; ++it)
     if (settleUpperBound(model.integral, state.bound) <= lower + tolerance ||
-        !volumeStep(model, lower, state))
+        (effort && pastDeadline(*effort)) || !volumeStep(model, lower, state))
       break;
   if (multipliers)
     *multipliers = state.best;

@@ -4,6 +4,7 @@
 
 #include "common/pmed_file.h"
 #include "pmedian/cover_model.h"
+#include "pmedian/search_effort.h"
 
 // A lower bound on the p-median cost: relaxes "every vertex is served once"
 // with one multiplier a vertex and improves the multipliers by subgradient
@@ -18,7 +19,9 @@ double medianLowerBound(const PmedProblem& problem, double upper, bool whole,
 // relaxed solutions, aimed just below the bound and never below `lower`,
 // the coverage of a known solution), which nears the linear relaxation's
 // value. Rounded down to a whole number for whole demands; stops early once
-// it meets `lower`. When `multipliers` is given, it receives those of the
-// bound.
+// it meets `lower`, or once the run's deadline has passed when `effort` is
+// given (every step's bound is valid, so the bound found so far stands).
+// When `multipliers` is given, it receives those of the bound.
 double coverUpperBound(const CoverModel& model, double lower, int iterations,
-                       std::vector<double>* multipliers = nullptr);
+                       std::vector<double>* multipliers = nullptr,
+                       const SearchEffort* effort = nullptr);

@@ -121,25 +121,19 @@ SolveOutcome solveMedian(const PmedProblem& problem,
 
 }  // namespace
 
-SolveOutcome solvePmed(const PmedProblem& problem,
-                       const SolveOptions& options) {
-  if (problem.p == 0) {
-    // No centre serves anyone: each vertex costs the most any candidate
-    // would charge it, for a covering problem its whole demand.
-    SolveOutcome outcome;
-    int n = problem.n;
-    for (int j = 0; j < n; ++j) {
-      float worst = 0;
-      for (int i = 0; i < n; ++i)
-        worst =
-            std::max(worst, problem.cost[static_cast<std::size_t>(i) * n + j]);
-      outcome.objective += worst;
-    }
-    outcome.bound = outcome.objective;
-    outcome.proven = true;
-    outcome.secondsProven = 0;
-    return outcome;
-  }
+namespace {
+
+// No centre serves anyone: each vertex costs `objective` in all, proven.
+SolveOutcome nothingOpen(double objective) {
+  SolveOutcome outcome;
+  outcome.objective = objective;
+  outcome.bound = objective;
+  outcome.proven = true;
+  outcome.secondsProven = 0;
+  return outcome;
+}
+
+SearchEffort startEffort(const SolveOptions& options) {
   SearchEffort effort;
   effort.budget = options.budget;
   effort.secondsCap = options.searchSeconds;
@@ -148,16 +142,65 @@ SolveOutcome solvePmed(const PmedProblem& problem,
   if (options.runSeconds > 0)
     effort.deadline =
         std::max(options.runSeconds - options.secondsBefore, 1e-9);
-  CoverModel model;
-  bool covering = buildCoverModel(problem, model);
-  if (covering)
-    dropForbiddenSites(model);
-  noteCovering(covering);
-  SolveOutcome outcome = covering ? solveCovering(model, options, effort)
-                                  : solveMedian(problem, options, effort);
+  return effort;
+}
+
+SolveOutcome coverOutcome(CoverModel& model, const SolveOptions& options,
+                          SearchEffort& effort) {
+  dropForbiddenSites(model);
+  noteCovering(true);
+  return solveCovering(model, options, effort);
+}
+
+void endEffort(const SearchEffort& effort, SolveOutcome& outcome) {
   outcome.secondsFound = effort.secondsAtBest;
   if (outcome.proven)
     outcome.secondsProven = elapsedSeconds(effort);
   outcome.rounds = effort.rounds;
+}
+
+}  // namespace
+
+SolveOutcome solvePmed(const PmedProblem& problem,
+                       const SolveOptions& options) {
+  if (problem.p == 0) {
+    // Each vertex costs the most any candidate would charge it, for a
+    // covering problem its whole demand.
+    double objective = 0;
+    int n = problem.n;
+    for (int j = 0; j < n; ++j) {
+      float worst = 0;
+      for (int i = 0; i < n; ++i)
+        worst =
+            std::max(worst, problem.cost[static_cast<std::size_t>(i) * n + j]);
+      objective += worst;
+    }
+    return nothingOpen(objective);
+  }
+  SearchEffort effort = startEffort(options);
+  CoverModel model;
+  bool covering = buildCoverModel(problem, model);
+  SolveOutcome outcome;
+  if (covering) {
+    outcome = coverOutcome(model, options, effort);
+  } else {
+    noteCovering(false);
+    outcome = solveMedian(problem, options, effort);
+  }
+  endEffort(effort, outcome);
+  return outcome;
+}
+
+SolveOutcome solveCoverLists(CoverLists& lists, const std::vector<int>& site,
+                             const SolveOptions& options) {
+  SearchEffort effort = startEffort(options);
+  CoverModel model;
+  buildCoverModel(lists, site, model);
+  // The model holds all the solve needs; the lists would double the memory.
+  lists = CoverLists();
+  if (model.p == 0)
+    return nothingOpen(model.totalWeight);
+  SolveOutcome outcome = coverOutcome(model, options, effort);
+  endEffort(effort, outcome);
   return outcome;
 }

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "common/cover_file.h"
 #include "common/pmed_file.h"
 
 // How a run may spend its effort; the defaults are those of a run with no
@@ -34,3 +35,10 @@ struct SolveOutcome {
 // search, bound and perturbation rounds while a gap remains. Every phase
 // ends by the whole run's cap.
 SolveOutcome solvePmed(const PmedProblem& problem, const SolveOptions& options);
+
+// Solves the covering problem of `lists` ("pmedcob.dat") within the site
+// rules `site` (empty: all free), as solvePmed solves the same problem
+// written as "pmeddata.dat": the same model, the same phases. The lists are
+// released once the model is built.
+SolveOutcome solveCoverLists(CoverLists& lists, const std::vector<int>& site,
+                             const SolveOptions& options);

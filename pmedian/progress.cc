@@ -22,6 +22,7 @@ struct ProgressRecord {
   std::atomic<const char*> phase[2] = {"inicio", nullptr};
   std::atomic<double> best{0};
   std::atomic<double> bound{0};
+  std::string shortened;  // under `lock`
   std::chrono::steady_clock::time_point start;
   bool drawn = false;  // a line is on the terminal now (drawing thread's)
   bool stop = false;   // under `lock`
@@ -64,7 +65,7 @@ void drawLoop() {
       break;
     std::string text = progressText(
         secondsSinceStart(), phasesRunning().c_str(), progress.covering.load(),
-        progress.best.load(), progress.bound.load());
+        progress.best.load(), progress.bound.load(), progress.shortened);
     std::fprintf(stderr, "\r\033[K%s", text.c_str());
     std::fflush(stderr);
     progress.drawn = true;
@@ -81,11 +82,14 @@ void drawLoop() {
 }  // namespace
 
 std::string progressText(double seconds, const char* phase, bool covering,
-                         double best, double bound) {
+                         double best, double bound,
+                         const std::string& shortened) {
   char text[160];
   std::snprintf(text, sizeof text, "Corvadel: %.0f s %s %s %.2f limite %.2f",
                 seconds, phase, covering ? "cobertura" : "custo", best, bound);
-  return text;
+  if (shortened.empty())
+    return text;
+  return std::string(text) + " (sem tempo: " + shortened + ")";
 }
 
 void startProgress(bool wanted) {
@@ -99,6 +103,13 @@ void noteCovering(bool covering) { progress.covering = covering; }
 void notePhase(const char* phase) { notePhase(0, phase); }
 
 void notePhase(int slot, const char* phase) { progress.phase[slot] = phase; }
+
+void notePhaseShortened(const char* phase) {
+  std::lock_guard<std::mutex> hold(progress.lock);
+  if (!progress.shortened.empty())
+    progress.shortened += ' ';
+  progress.shortened += phase;
+}
 
 void noteBest(double best) { progress.best = best; }
 

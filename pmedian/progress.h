@@ -9,9 +9,11 @@
 
 // The text of one progress line (no line end): elapsed seconds, the phase,
 // the best solution (coverage for a covering problem, else cost) and the
-// bound proven so far.
+// bound proven so far; then, when some are, the phases that the run's cap
+// cut short or left out, "(sem tempo: limite relaxacao)".
 std::string progressText(double seconds, const char* phase, bool covering,
-                         double best, double bound);
+                         double best, double bound,
+                         const std::string& shortened = "");
 
 // Starts the clock of the line, and its drawing thread when `wanted` and
 // standard error is a terminal.
@@ -28,6 +30,10 @@ void notePhase(const char* phase);
 // solve; nullptr when the lane is idle. The line names the phases of both
 // lanes when both run.
 void notePhase(int slot, const char* phase);
+
+// Notes that the run's cap cut phase `phase` short or left it out: a large
+// problem may not finish its start or its bound within the cap.
+void notePhaseShortened(const char* phase);
 
 // Notes the best solution (coverage or cost) and the bound known.
 void noteBest(double best);

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "common/fatal.h"
+#include "common/run_files.h"
 #include "common/token_reader.h"
 #include "common/vertex_sets.h"
 
@@ -51,6 +52,9 @@ SolverOptions parseSolverOptions(int argc, char** argv) {
       ++k;
     } else if (std::strcmp(option, kCandidateSitesOption) == 0) {
       options.candidatesPath = valueOf(argc, argv, k);
+      ++k;
+    } else if (std::strcmp(option, kCoverFileOption) == 0) {
+      options.coverPath = valueOf(argc, argv, k);
       ++k;
     } else if (std::strcmp(option, "-L") == 0) {
       options.solve.runSeconds = secondsValue(option, valueOf(argc, argv, k));

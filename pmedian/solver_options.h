@@ -14,6 +14,9 @@
 //   -F FILE     the centres that exist and stay open ("abertos.txt")
 //   -C FILE     the only sites where a new centre may open
 //               ("candidatos.txt"); see common/vertex_sets.h
+//   -K FILE     read the covering problem as cover lists from FILE
+//               ("pmedcob.dat", common/cover_file.h) in place of
+//               "pmeddata.dat"
 //   -q          no summary line on the console
 //   -v          the summary line adds read time, time of the final solution,
 //               time of the proof, rounds run and the model solved
@@ -21,6 +24,7 @@ struct SolverOptions {
   SolveOptions solve;
   const char* fixedPath = nullptr;       // -F; nullptr when not given
   const char* candidatesPath = nullptr;  // -C
+  const char* coverPath = nullptr;       // -K
   bool quiet = false;
   bool verbose = false;
 };

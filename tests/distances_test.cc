@@ -161,7 +161,7 @@ TEST_F(SeamTest, TableSearchesAnswerAsTheMatrix) {
   struct Cluster {
     double lon, lat;
   };
-  const Cluster clusters[] = {{179.995, 10}, {-179.995, 10}, {0, 89.999},
+  const Cluster clusters[] = {{179.995, 10},  {-179.995, 10},  {0, 89.999},
                               {120, 89.9995}, {-60, -89.9993}, {8, 47}};
   for (int round = 0; round < 12; ++round) {
     std::ostringstream text;

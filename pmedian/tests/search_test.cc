@@ -270,6 +270,12 @@ TEST(BoundTest, NeverPassesEnumeratedOptimum) {
     EXPECT_GE(coverUpperBound(model, bestCovered, 300), bestCovered - 1e-6)
         << seed;
     EXPECT_GE(coverUpperBound(model, 0, 300), bestCovered - 1e-6) << seed;
+    // Cut short by a deadline already past, the bound still holds.
+    SearchEffort late;
+    late.deadline = 1e-9;
+    EXPECT_GE(coverUpperBound(model, 0, 300, nullptr, &late),
+              bestCovered - 1e-6)
+        << seed;
   }
 }
 

@@ -86,6 +86,9 @@ TEST(ProgressLineTest, ShowsElapsedPhaseBestAndBound) {
             "Corvadel: 13 s busca cobertura 2558.00 limite 2578.00");
   EXPECT_EQ(progressText(2, "limite", false, 4133.5, 3942),
             "Corvadel: 2 s limite custo 4133.50 limite 3942.00");
+  EXPECT_EQ(progressText(30, "busca", true, 2558, 2578, "inicio limite"),
+            "Corvadel: 30 s busca cobertura 2558.00 limite 2578.00 (sem "
+            "tempo: inicio limite)");
 }
 
 // With standard error not a terminal (as under the tests) nothing is drawn,
