@@ -2,7 +2,8 @@
 """Whole mclp runs with --sparse: the pairs within S in place of the matrix.
 
   sparse_bench.py [--build DIR] [--solver PATH] [--quick | --tiny]
-                  [--only ROWS] [--cap S] [--cap-study SECONDS] [--keep DIR]
+                  [--only ROWS] [--cap S] [--cap-study S,S...] [--proof S]
+                  [--keep DIR]
 
 Rows (names for --only, separated by commas):
 
@@ -16,7 +17,9 @@ Rows (names for --only, separated by commas):
 --quick runs points and france; --tiny runs one small case of each kind in
 a few seconds (the tests run it; no timing is checked). --cap passes
 --time-limit to every mclp run (the solver's own default otherwise);
---cap-study SECONDS adds a second run of the 100,000 blocks with that cap.
+--cap-study SECONDS[,SECONDS...] adds runs of the 100,000 blocks with those
+caps; --proof SECONDS adds France dense and sparse again with that cap on
+the run and on branch and cut (-t), long enough to prove the optimum.
 mclp and pmed_instance come from --build (build/ by default), the solver
 program from there too or from --solver.
 
@@ -73,9 +76,10 @@ SEED = 1
 
 # Runs the real solver with -v and notes, as JSON: when it started and
 # ended, its peak memory and mclp's (its parent's) high-water mark at both
-# moments, in KiB.
+# moments, in KiB, and the progress lines it drew once a second (it draws
+# them only on a terminal, so its standard error is one).
 WRAPPER = """#!%(python)s
-import json, os, resource, subprocess, sys, time
+import json, os, pty, resource, subprocess, sys, threading, time
 def mark():
     try:
         with open("/proc/%%d/status" %% os.getppid()) as f:
@@ -86,8 +90,27 @@ def mark():
         pass
     return 0
 note = {"start": time.time(), "mclp_before": mark()}
-status = subprocess.call([%(solver)r, "-v"] + sys.argv[1:])
+master, slave = pty.openpty()
+solver = subprocess.Popen([%(solver)r, "-v"] + %(extra)r + sys.argv[1:],
+                          stderr=slave)
+os.close(slave)
+drawn = []
+def pump():
+    while True:
+        try:
+            data = os.read(master, 65536)
+        except OSError:
+            return
+        if not data:
+            return
+        drawn.append(data)
+reader = threading.Thread(target=pump, daemon=True)
+reader.start()
+status = solver.wait()
 note["end"] = time.time()
+reader.join(2)
+text = b"".join(drawn).decode("utf-8", "replace").replace("\\033[K", "")
+note["progress"] = [line.strip() for line in text.split("\\r") if line.strip()]
 note["mclp_after"] = mark()
 note["peak"] = resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss
 note["arguments"] = sys.argv[1:]
@@ -257,7 +280,7 @@ def read_mark(pid):
 
 
 def run_mclp(build, solver_program, scratch, label, arguments, mode,
-             instance, sparse, cap):
+             instance, sparse, cap, extra):
     """One whole run; a dict of its figures, or None when it failed."""
     work = tempfile.mkdtemp(prefix="run-", dir=scratch)
     try:
@@ -268,7 +291,7 @@ def run_mclp(build, solver_program, scratch, label, arguments, mode,
         with open(wrapper, "w") as out:
             out.write(WRAPPER % {"python": sys.executable,
                                  "solver": solver_program,
-                                 "note": note})
+                                 "note": note, "extra": extra})
         os.chmod(wrapper, 0o755)
         folder = os.path.join(work, "files")
         command = [os.path.join(build, "mclp")] + arguments + [
@@ -287,12 +310,13 @@ def run_mclp(build, solver_program, scratch, label, arguments, mode,
                                    text=True)
         peak = 0
         written = None
-        cover_tmp = os.path.join(folder, "pmedcob.dat.tmp")
-        cost_tmp = os.path.join(folder, "pmeddata.dat")
+        # The first solver file to appear marks the end of the reading and
+        # of the distances (or pairs): mclp writes them next.
+        first = [os.path.join(folder, name) for name in
+                 ("pmedcob.dat", "pmedcob.dat.tmp", "pmeddata.dat")]
         while process.poll() is None:
             peak = max(peak, read_mark(process.pid))
-            if written is None and (os.path.exists(cover_tmp) or
-                                    os.path.exists(cost_tmp)):
+            if written is None and any(os.path.exists(f) for f in first):
                 written = time.time()
             time.sleep(0.02)
         out = process.stdout.read()
@@ -338,6 +362,7 @@ def run_mclp(build, solver_program, scratch, label, arguments, mode,
             else None,
             "line": next((line for line in out.split("\n")
                           if "Corvadel:" in line), ""),
+            "progress": solver.get("progress", []),
             "warnings": [line for line in
                          open(os.path.join(work, "stderr")).read().split("\n")
                          if "aviso:" in line],
@@ -380,9 +405,28 @@ def print_row(r):
     sys.stdout.flush()
 
 
+PROGRESS = re.compile(r"Corvadel: (\d+) s (.*?) cobertura")
+
+
+def timeline(lines):
+    """The progress lines where the phases change, and the last one."""
+    kept, phase = [], None
+    for line in lines:
+        found = PROGRESS.search(line)
+        if found and found.group(2) != phase:
+            phase = found.group(2)
+            kept.append("%s s %s" % (found.group(1), phase))
+    if lines:
+        kept.append("last: " + lines[-1].replace("Corvadel: ", ""))
+    return kept
+
+
 def print_lines(rows):
     for r in rows:
         print("    %s: %s" % (r["label"], r["line"].strip()))
+        steps = timeline(r["progress"])
+        if steps:
+            print("      progress: " + "; ".join(steps))
         for warning in r["warnings"]:
             print("    %s: %s" % (r["label"], warning.strip()))
 
@@ -399,7 +443,8 @@ def main():
     parser.add_argument("--tiny", action="store_true")
     parser.add_argument("--only", default="")
     parser.add_argument("--cap", type=float, default=0)
-    parser.add_argument("--cap-study", type=float, default=0)
+    parser.add_argument("--cap-study", default="")
+    parser.add_argument("--proof", type=float, default=0)
     parser.add_argument("--keep", default="")
     args = parser.parse_args()
     build = os.path.abspath(args.build)
@@ -439,9 +484,10 @@ def main():
         print_head()
         done = []
 
-        def run(label, arguments, mode, instance, sparse=True, run_cap=cap):
+        def run(label, arguments, mode, instance, sparse=True, run_cap=cap,
+                extra=()):
             row = run_mclp(build, solver_program, scratch, label, arguments,
-                           mode, instance, sparse, run_cap)
+                           mode, instance, sparse, run_cap, list(extra))
             if row is None:
                 nonlocal failed
                 failed = True
@@ -463,12 +509,12 @@ def main():
                 "blocks:%d, S %g km" % (count, points[2] / 1000.0),
                 ["--points", "--facilities", str(points[1]),
                  "--service-distance", str(points[2])], "-g", path)
-            if args.cap_study:
-                run("blocks:%d, S %g km, cap %g s" % (
-                    count, points[2] / 1000.0, args.cap_study),
+            for study in filter(None, args.cap_study.split(",")):
+                run("blocks:%d, S %g km, cap %s s" % (
+                    count, points[2] / 1000.0, study),
                     ["--points", "--facilities", str(points[1]),
                      "--service-distance", str(points[2])], "-g", path,
-                    run_cap=args.cap_study)
+                    run_cap=float(study))
         chicago = None
         if "chicago" in rows:
             path = os.path.join(keep, "chicago_regional.txt")
@@ -479,7 +525,7 @@ def main():
             path, s = generated_roads(build, keep, roads[0], roads[1],
                                       roads[2])
             road = run("roads:%d, S %s" % (roads[0], s), [], "-b", path)
-        dense = sparse = None
+        dense = sparse = proof_dense = proof_sparse = None
         if "france" in rows:
             table = os.path.join(CITIES, france[0])
             arguments = ["--points", "--facilities", str(france[1]),
@@ -487,6 +533,18 @@ def main():
             dense = run("%s dense" % france[0], arguments, "-g", table,
                         sparse=False)
             sparse = run("%s sparse" % france[0], arguments, "-g", table)
+            if args.proof:
+                # Time enough for a proof, branch and cut's cap too: both
+                # files must give the same optimum.
+                extra = ["-t", "%g" % args.proof]
+                proof_dense = run("%s dense, cap %g s" % (france[0],
+                                                          args.proof),
+                                  arguments, "-g", table, sparse=False,
+                                  run_cap=args.proof, extra=extra)
+                proof_sparse = run("%s sparse, cap %g s" % (france[0],
+                                                            args.proof),
+                                   arguments, "-g", table, run_cap=args.proof,
+                                   extra=extra)
         if "growth" in rows:
             for n in growth:
                 path, count = blocks(n)
@@ -535,6 +593,14 @@ def main():
                                      france[0], memory >= 10))
                 verdicts.append(goal("%s same covered demand" % france[0],
                                      dense["covered"] == sparse["covered"]))
+        if proof_dense and proof_sparse:
+            print("With %g s: covered %d (dense) against %d (sparse), %s." % (
+                args.proof, proof_dense["covered"], proof_sparse["covered"],
+                "both proven optimal" if proof_dense["proven"] and
+                proof_sparse["proven"] else "not both proven"))
+            verdicts.append(goal("%s same covered demand with %g s" % (
+                france[0], args.proof),
+                proof_dense["covered"] == proof_sparse["covered"]))
         if len(point_rows) > 1:
             print()
             print("| blocks | entries e | mclp before solver s | mclp after s "
