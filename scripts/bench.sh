@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Reruns every benchmark figure of the README: builds in Release into build/,
-# runs the speed benchmark and the solver benchmarks, and writes one Markdown
-# document of tables to standard output and to bench/results/LATEST.md.
+# runs the speed benchmark, the solver benchmarks and (in full) the benchmark
+# of --sparse, and writes one Markdown document of tables to standard output
+# and to bench/results/LATEST.md.
 #
 #   bash scripts/bench.sh            everything (an hour or more on 2 cores)
 #   bash scripts/bench.sh --quick    a short run: no n = 3000 completion, the
@@ -48,6 +49,10 @@ started=$(date +%s)
     else
       echo "The tables of places left out: /usr/bin/python3 lacks NumPy or SciPy."
     fi
+    echo
+    echo "## --sparse"
+    echo
+    python3 bench/sparse_bench.py
   fi
   echo "All of it took $(( $(date +%s) - started )) s."
 } | tee "$partial"
