@@ -5,6 +5,7 @@
 #include "pmedian/cover_reduction.h"
 #include "pmedian/exact_cover.h"
 #include "pmedian/lagrange_bound.h"
+#include "pmedian/progress.h"
 
 namespace {
 
@@ -26,6 +27,11 @@ constexpr double kRelaxationSeconds = 10;
 constexpr double kVolumeEntries = 2e9;
 constexpr int kLeastVolumeSteps = 600;
 constexpr int kMostVolumeSteps = 3000;
+// The simplex cannot stop before it has loaded the model and factorised a
+// first basis, which takes about this long per list entry (100,000 points
+// and 54 million entries: 9 s to load, 23 s more to its first check of
+// the clock). With less time left it would outlast the run's cap.
+constexpr double kSimplexSecondsPerEntry = 1e-6;
 
 // A search phase's answer: the search lane's solution, its coverage
 // recounted from the lists, free of the rounding its updates gathered.
@@ -36,10 +42,22 @@ void searchFound(CoverWorkshop& shop, CoverLane& lane) {
   laneFound(lane, shop.state.centres, covered, Claim::kAnswer);
 }
 
-// Greedy start and first descent.
+// Greedy start and first descent. On a problem so large that the descent
+// would take the whole cap (100,000 points), it stops at half the time
+// left, so that the bound gets the other half: an answer without a bound
+// has no honest gap.
 void startPhase(CoverWorkshop& shop, CoverLane& lane) {
-  greedyCover(shop.model, shop.state, *lane.effort);
-  improveCover(shop.model, shop.state, *lane.effort);
+  SearchEffort& effort = *lane.effort;
+  greedyCover(shop.model, shop.state, effort);
+  double deadline = effort.deadline;
+  if (deadline > 0)
+    effort.deadline = std::max(
+        1e-9, (deadline + std::min(elapsedSeconds(effort), deadline)) / 2);
+  improveCover(shop.model, shop.state, effort);
+  bool cut = pastDeadline(effort);
+  effort.deadline = deadline;
+  if (cut && !pastDeadline(effort))
+    notePhaseShortened(lane.phase);
   markBest(*lane.effort, shop.state.centres, shop.state.covered);
   searchFound(shop, lane);
 }
@@ -94,6 +112,10 @@ int volumeSteps(const CoverModel& model) {
 // only with at least twice the time: branch and cut would not get past its
 // root.
 void relax(CoverWorkshop& shop, CoverLane& lane, double seconds) {
+  // Past the cap nothing here could be finished, and the copy of a large
+  // model alone takes seconds.
+  if (pastDeadline(*lane.effort))
+    return;
   if (!shop.exactReady) {
     shop.exactModel = shop.model;
     mergeIdenticalDemands(shop.exactModel);
@@ -108,6 +130,13 @@ void relax(CoverWorkshop& shop, CoverLane& lane, double seconds) {
   seconds = secondsWithin(*lane.effort, seconds);
   if (!shop.mu.empty() || seconds <= 2 * shop.relaxationTried)
     return;
+  double entries = static_cast<double>(shop.exactModel.coverList.size());
+  if (seconds < kSimplexSecondsPerEntry * entries) {
+    shop.relaxationTried = seconds;
+    if (!pastDeadline(*lane.effort))
+      notePhaseShortened(lane.phase);
+    return;
+  }
   double bound = coverLpBound(shop.exactModel, seconds, shop.mu);
   if (shop.mu.empty())
     shop.relaxationTried = seconds;

@@ -194,6 +194,7 @@ SolveOutcome solvePmed(const PmedProblem& problem,
 SolveOutcome solveCoverLists(CoverLists& lists, const std::vector<int>& site,
                              const SolveOptions& options) {
   SearchEffort effort = startEffort(options);
+  noteCovering(true);
   CoverModel model;
   buildCoverModel(lists, site, model);
   // The model holds all the solve needs; the lists would double the memory.
