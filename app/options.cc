@@ -50,7 +50,9 @@ void printModes() {
       "\n***>--coords FILE         coordinates: n lines \"x y\", or TSPLIB"
       "\n***>--points              FILE is a table of points (x y [demand]),"
       " with -g or -a"
-      "\n***>--geographic          coordinates are longitude, latitude"
+      "\n***>--geographic          coordinates are longitude, latitude (a"
+      " header's x, y too)"
+      "\n***>--demand-column NAME  the demand column of a table of points"
       "\n***>--facilities P        p, instead of the instance file's"
       "\n***>--service-distance S  S, instead of the instance file's"
       "\n***>--geojson FILE        the result as GeoJSON (needs coordinates)"
@@ -147,6 +149,10 @@ int readOption(int argc, char** argv, int k) {
     solverArguments = {"-L", value};
   } else if (option == "--demand") {
     runOptions.demandFile = fileValue(value);
+  } else if (option == "--demand-column") {
+    if (*value == '\0')
+      usage();
+    runOptions.demandColumn = value;
   } else if (option == "--json") {
     runOptions.jsonFile = fileValue(value);
   } else if (option == "--csv") {
@@ -182,6 +188,9 @@ void checkCombinations() {
       !places)
     usage();
   if (runOptions.geographic && !places)
+    usage();
+  // Only a table of points has named columns.
+  if (!runOptions.demandColumn.empty() && !runOptions.points)
     usage();
   // A distance matrix is read whole whatever is kept of it, and the
   // distances beyond S that the results need would be gone.

@@ -11,6 +11,7 @@ struct RunOptions {
   bool seedGiven = false;      // --seed N
   uint32_t seed = 0;           // the N of --seed
   std::string demandFile;      // --demand FILE; empty: the mode decides
+  std::string demandColumn;    // --demand-column NAME; empty: by name
   std::string timeLimit;       // --time-limit SECONDS, as given; empty: no cap
   std::string jsonFile;        // --json FILE
   std::string csvFile;         // --csv FILE

@@ -81,19 +81,19 @@ void linkPlacesToCentres(const PointTable& table,
       int j = static_cast<int>(v);
       CentreLink& link = links[static_cast<std::size_t>(j)];
       int32_t bestRank = std::numeric_limits<int32_t>::max();
-      index.nearest(table.points[static_cast<std::size_t>(j)], UNREACHABLE,
-                    [&](int32_t c) -> double {
-                      float d = placeDistance(table, c, j);
-                      int32_t r = rank[static_cast<std::size_t>(c)];
-                      if (d < link.distance ||
-                          (d == link.distance && link.centre >= 0 &&
-                           r < bestRank)) {
-                        link.centre = c;
-                        link.distance = d;
-                        bestRank = r;
-                      }
-                      return link.distance;
-                    });
+      index.nearest(
+          table.points[static_cast<std::size_t>(j)], UNREACHABLE,
+          [&](int32_t c) -> double {
+            float d = placeDistance(table, c, j);
+            int32_t r = rank[static_cast<std::size_t>(c)];
+            if (d < link.distance ||
+                (d == link.distance && link.centre >= 0 && r < bestRank)) {
+              link.centre = c;
+              link.distance = d;
+              bestRank = r;
+            }
+            return link.distance;
+          });
     }
   });
 }
@@ -112,13 +112,14 @@ int64_t centrePairsOfPlaces(const PointTable& table,
   }
   PointIndex index(table.points, table.geographic, centres.vertex);
   for (int32_t a : centres.vertex) {
-    index.near(table.points[static_cast<std::size_t>(a)], reach, [&](int32_t b) {
-      // Each pair once, from its lower vertex; 2 × S is compared in double
-      // precision with the single-precision distance.
-      if (b > a && static_cast<double>(placeDistance(table, a, b)) <= reach)
-        pairs += static_cast<int64_t>(count[static_cast<std::size_t>(a)]) *
-                 count[static_cast<std::size_t>(b)];
-    });
+    index.near(
+        table.points[static_cast<std::size_t>(a)], reach, [&](int32_t b) {
+          // Each pair once, from its lower vertex; 2 × S is compared in double
+          // precision with the single-precision distance.
+          if (b > a && static_cast<double>(placeDistance(table, a, b)) <= reach)
+            pairs += static_cast<int64_t>(count[static_cast<std::size_t>(a)]) *
+                     count[static_cast<std::size_t>(b)];
+        });
   }
   return pairs;
 }
@@ -143,4 +144,28 @@ float smallestPlaceDistance(const PointTable& table) {
     }
   });
   return *std::min_element(smallest.begin(), smallest.end());
+}
+
+std::vector<float> nearestPositivePlaceDistances(const PointTable& table) {
+  int n = static_cast<int>(table.points.size());
+  PointIndex index(table.points, table.geographic, allPlaces(table));
+  std::vector<float> nearest(static_cast<std::size_t>(n),
+                             std::numeric_limits<float>::infinity());
+  int threads = workThreads(n, kThreadedQueries);
+  shareOut(n, kQueryChunk, threads, [&](int, int64_t begin, int64_t end) {
+    for (int64_t v = begin; v < end; ++v) {
+      int i = static_cast<int>(v);
+      float& own = nearest[static_cast<std::size_t>(i)];
+      // Places at distance 0 are passed over and leave the reach as it is.
+      index.nearest(table.points[static_cast<std::size_t>(i)],
+                    std::numeric_limits<double>::max(),
+                    [&](int32_t j) -> double {
+                      float d = j == i ? 0.0f : placeDistance(table, i, j);
+                      if (d > 0.0f)
+                        own = std::min(own, d);
+                      return own;
+                    });
+    }
+  });
+  return nearest;
 }
