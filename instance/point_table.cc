@@ -142,37 +142,46 @@ void findRole(const Role& role, const std::vector<std::string>& lows,
   }
 }
 
-// The demand column that --demand-column names: the name as written, else
-// in any case.
-void findDemandColumn(const std::string& wanted,
-                      const std::vector<std::string>& header,
-                      const std::string& label, int line, Columns& columns) {
-  for (int pass = 0; pass < 2 && columns.demand < 0; ++pass)
-    for (std::size_t i = 0; i < header.size() && columns.demand < 0; ++i)
+// The column an option names (--demand-column and the like): the name as
+// written, else in any case.
+void findNamedColumn(const std::string& wanted, const char* option,
+                     int Columns::*index, std::string Columns::*name,
+                     const std::vector<std::string>& header,
+                     const std::string& label, int line, Columns& columns) {
+  columns.*index = -1;
+  for (int pass = 0; pass < 2 && columns.*index < 0; ++pass)
+    for (std::size_t i = 0; i < header.size() && columns.*index < 0; ++i)
       if (pass == 0 ? header[i] == wanted
                     : lowered(header[i]) == lowered(wanted)) {
-        columns.demand = static_cast<int>(i);
-        columns.demandName = shownField(header[i]);
+        columns.*index = static_cast<int>(i);
+        columns.*name = shownField(header[i]);
       }
-  if (columns.demand < 0)
+  if (columns.*index < 0)
     fatalExit(
         "\n>>> Arquivo de dados %s sem coluna %s no cabecalho (linha %d), "
-        "pedida por --demand-column",
-        label.c_str(), shownField(wanted).c_str(), line);
+        "pedida por %s",
+        label.c_str(), shownField(wanted).c_str(), line, option);
 }
 
 Columns columnsByName(const std::vector<std::string>& header,
                       const std::string& label, int line, bool geographic,
-                      const std::string& demandColumn) {
+                      const NamedColumns& named) {
   Columns columns;
   std::vector<std::string> lows;
   for (const std::string& name : header)
     lows.push_back(lowered(name));
   for (const Role& role : roles())
-    if (role.index != &Columns::demand || demandColumn.empty())
+    if (role.index != &Columns::demand || named.demand.empty())
       findRole(role, lows, header, label, line, columns);
-  if (!demandColumn.empty())
-    findDemandColumn(demandColumn, header, label, line, columns);
+  if (!named.demand.empty())
+    findNamedColumn(named.demand, "--demand-column", &Columns::demand,
+                    &Columns::demandName, header, label, line, columns);
+  if (!named.id.empty())
+    findNamedColumn(named.id, "--id-column", &Columns::id, &Columns::idName,
+                    header, label, line, columns);
+  if (!named.name.empty())
+    findNamedColumn(named.name, "--name-column", &Columns::name,
+                    &Columns::nameName, header, label, line, columns);
   if (columns.x < 0 || columns.y < 0)
     fatalExit("\n>>> Arquivo de dados %s sem coluna %s no cabecalho (linha %d)",
               label.c_str(),
@@ -454,7 +463,7 @@ void refuseSeparatorMismatch(const TableRows& rows, const std::string& label,
 
 void parsePointTable(std::string_view text, const std::string& label,
                      bool geographic, PointTable& table,
-                     const std::string& demandColumn) {
+                     const NamedColumns& named) {
   table = PointTable{};
   TableRows rows(text, label);
   bool decimalComma = rows.separator() == ';';
@@ -466,19 +475,26 @@ void parsePointTable(std::string_view text, const std::string& label,
                 !isNumber(fields[1], decimalComma);
   if (header && fields.size() == 1)
     refuseSeparatorMismatch(rows, label, rows.line());
-  if (!header && !demandColumn.empty())
+  if (!header &&
+      (!named.demand.empty() || !named.id.empty() || !named.name.empty()))
     fatalExit(
-        "\n>>> Arquivo de dados %s sem cabecalho: --demand-column pede uma "
-        "coluna com nome",
-        label.c_str());
-  Columns columns = header ? columnsByName(fields, label, rows.line(),
-                                           geographic, demandColumn)
-                           : columnsByPosition(fields.size(), geographic);
+        "\n>>> Arquivo de dados %s sem cabecalho: %s pede uma coluna com "
+        "nome",
+        label.c_str(),
+        !named.demand.empty() ? "--demand-column"
+        : !named.id.empty()   ? "--id-column"
+                              : "--name-column");
+  Columns columns =
+      header ? columnsByName(fields, label, rows.line(), geographic, named)
+             : columnsByPosition(fields.size(), geographic);
   table.header = header;
   table.geographic = columns.geographic;
   table.demandColumn = columns.demandName;
   table.idColumn = columns.idName;
   table.nameColumn = columns.nameName;
+  table.carryIds = !named.id.empty();
+  table.carryNames = !named.name.empty();
+
   RowScan scan;
   if (!header)
     readRow(RowValues(fields, label, rows.line(), decimalComma), columns, table,
@@ -513,8 +529,9 @@ void parsePointTable(std::string_view text, const std::string& label,
 
 void readPointTable(const char* fileName) {
   std::string label = std::string("(") + fileName + ")";
-  parsePointTable(readWholeInput(fileName, label), label, runOptions.geographic,
-                  pointTable, runOptions.demandColumn);
+  parsePointTable(
+      readWholeInput(fileName, label), label, runOptions.geographic, pointTable,
+      {runOptions.demandColumn, runOptions.idColumn, runOptions.nameColumn});
   warnTableRows(pointTable, label);
   int n = static_cast<int>(pointTable.points.size());
   record.vertices = n;

@@ -51,19 +51,26 @@ struct PointTable {
   int firstRepeatLine = 0;         // the line of the first of them
   int firstRepeatedLine = 0;       // the line it repeats
   bool degreeLike = false;         // planar, yet written and ranged as degrees
+  bool carryIds = false;           // --id-column: the ids go into the results
+  bool carryNames = false;         // --name-column: the names too
 };
 
 // The table of the run, when the instance is one; its demand column is used
 // by loadDemand.
 extern PointTable pointTable;
 
+// The columns the command line names: --demand-column, --id-column,
+// --name-column; empty: found by their usual names.
+struct NamedColumns {
+  std::string demand, id, name;
+};
+
 // Parses the text of a table named `label` ("(cities.csv)") into `table`;
-// `geographic` is --geographic, `demandColumn` --demand-column (empty:
-// found by name). A row that cannot be read ends the process with a message
-// naming the file, the line and what was expected.
+// `geographic` is --geographic. A row that cannot be read ends the process
+// with a message naming the file, the line and what was expected.
 void parsePointTable(std::string_view text, const std::string& label,
                      bool geographic, PointTable& table,
-                     const std::string& demandColumn = "");
+                     const NamedColumns& named = {});
 
 // Reads the named table into pointTable and the record: vertices, p and S
 // from the command line, and cost from the points' distances (with

@@ -353,8 +353,12 @@ TEST_F(InstanceReaderTest, TableMistakesAreWarnedAbout) {
   // 200 places 1000 apart on a line, and one more at the first place: the
   // repeated place must not hide that S = 10 reaches no neighbour.
   std::string line = "name,x,y,weight\n";
-  for (int i = 0; i < 200; ++i)
-    line += "p" + std::to_string(i) + "," + std::to_string(1000 * i) + ",0,1\n";
+  for (int i = 0; i < 200; ++i) {
+    line += std::to_string(i);
+    line += "th,";
+    line += std::to_string(1000 * i);
+    line += ",0,1\n";
+  }
   std::string repeated = line + "again,0,0,1\n";
   const std::string fewWithinS =
       "aviso: Arquivo de dados (t.csv) com so 0 de 201 vertices a ate S = 10 "

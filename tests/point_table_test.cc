@@ -205,7 +205,7 @@ TEST_F(PointTableTest, ColumnSynonymsAndSemicolonExports) {
   };
   for (const Case& c : cases) {
     PointTable table;
-    parsePointTable(c.text, "(t.csv)", false, table, c.demandColumn);
+    parsePointTable(c.text, "(t.csv)", false, table, {c.demandColumn, "", ""});
     EXPECT_EQ(table.geographic, c.geographic) << c.text;
     EXPECT_EQ(table.demandColumn, c.column) << c.text;
     expectPoints(table, {{-8.6, 41.1}});
@@ -216,16 +216,18 @@ TEST_F(PointTableTest, ColumnSynonymsAndSemicolonExports) {
   EXPECT_EQ(
       fatalMessage([] {
         PointTable table;
-        parsePointTable("x,y,pop\n1,2,3\n", "(t.csv)", false, table, "hab");
+        parsePointTable("x,y,pop\n1,2,3\n", "(t.csv)", false, table,
+                        {"hab", "", ""});
       }),
       "\n>>> Arquivo de dados (t.csv) sem coluna hab no cabecalho (linha 1), "
       "pedida por --demand-column");
-  EXPECT_EQ(fatalMessage([] {
-              PointTable table;
-              parsePointTable("1 2 3\n", "(t.csv)", false, table, "hab");
-            }),
-            "\n>>> Arquivo de dados (t.csv) sem cabecalho: --demand-column "
-            "pede uma coluna com nome");
+  EXPECT_EQ(
+      fatalMessage([] {
+        PointTable table;
+        parsePointTable("1 2 3\n", "(t.csv)", false, table, {"hab", "", ""});
+      }),
+      "\n>>> Arquivo de dados (t.csv) sem cabecalho: --demand-column "
+      "pede uma coluna com nome");
 }
 
 // Spreadsheets write whole numbers as reals; a fraction or a sign is not a
