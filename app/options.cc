@@ -50,7 +50,11 @@ void printModes() {
       "\n***>--coords FILE         coordinates: n lines \"x y\", or TSPLIB"
       "\n***>--points              FILE is a table of points (x y [demand]),"
       " with -g or -a"
-      "\n***>--geographic          coordinates are longitude, latitude"
+      "\n***>--geographic          coordinates are longitude, latitude (a"
+      " header's x, y too)"
+      "\n***>--demand-column NAME  the demand column of a table of points"
+      "\n***>--id-column NAME      the places' own ids, carried to the results"
+      "\n***>--name-column NAME    the places' names, carried to the results"
       "\n***>--facilities P        p, instead of the instance file's"
       "\n***>--service-distance S  S, instead of the instance file's"
       "\n***>--geojson FILE        the result as GeoJSON (needs coordinates)"
@@ -147,6 +151,15 @@ int readOption(int argc, char** argv, int k) {
     solverArguments = {"-L", value};
   } else if (option == "--demand") {
     runOptions.demandFile = fileValue(value);
+  } else if (option == "--demand-column") {
+    if (*value == '\0')
+      usage();
+    runOptions.demandColumn = value;
+  } else if (option == "--id-column" || option == "--name-column") {
+    if (*value == '\0')
+      usage();
+    (option == "--id-column" ? runOptions.idColumn : runOptions.nameColumn) =
+        value;
   } else if (option == "--json") {
     runOptions.jsonFile = fileValue(value);
   } else if (option == "--csv") {
@@ -182,6 +195,11 @@ void checkCombinations() {
       !places)
     usage();
   if (runOptions.geographic && !places)
+    usage();
+  // Only a table of points has named columns.
+  if ((!runOptions.demandColumn.empty() || !runOptions.idColumn.empty() ||
+       !runOptions.nameColumn.empty()) &&
+      !runOptions.points)
     usage();
   // A distance matrix is read whole whatever is kept of it, and the
   // distances beyond S that the results need would be gone.

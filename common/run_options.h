@@ -8,9 +8,13 @@
 // instance file, no solver arguments, no result files, the run's files in
 // the working directory.
 struct RunOptions {
-  bool seedGiven = false;      // --seed N
-  uint32_t seed = 0;           // the N of --seed
-  std::string demandFile;      // --demand FILE; empty: the mode decides
+  bool seedGiven = false;    // --seed N
+  uint32_t seed = 0;         // the N of --seed
+  std::string demandFile;    // --demand FILE; empty: the mode decides
+  std::string demandColumn;  // --demand-column NAME; empty: by name
+  std::string idColumn;      // --id-column NAME: carried to the results
+  std::string nameColumn;    // --name-column NAME: carried to the results
+
   std::string timeLimit;       // --time-limit SECONDS, as given; empty: no cap
   std::string jsonFile;        // --json FILE
   std::string csvFile;         // --csv FILE

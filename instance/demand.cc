@@ -35,6 +35,25 @@ void setPopTotal(int64_t total) {
   record.popTotal = static_cast<int32_t>(total);
 }
 
+// A table of points without a demand column gets random demands, which a
+// planner rarely means: the warning names what was looked for, and the
+// seed that repeats the draw.
+void warnDrawnForTable() {
+  if (!runOptions.points)
+    return;
+  if (pointTable.header)
+    warn(
+        "Arquivo de dados (%s) sem coluna de demanda no cabecalho (demand, "
+        "population, weight, pop, inhabitants, count, pop_*, *_pop; ou "
+        "--demand-column NOME): demandas aleatorias, semente %u",
+        runOptions.instanceFile.c_str(), demandSource.seed);
+  else
+    warn(
+        "Arquivo de dados (%s) sem coluna de demanda (a terceira): demandas "
+        "aleatorias, semente %u",
+        runOptions.instanceFile.c_str(), demandSource.seed);
+}
+
 }  // namespace
 
 void readDemandFrom(DataReader& in) {
@@ -112,5 +131,6 @@ void loadDemand(InputMode mode) {
                             ? runOptions.seed
                             : static_cast<uint32_t>(std::time(nullptr));
     drawDemand(demandSource.seed);
+    warnDrawnForTable();
   }
 }

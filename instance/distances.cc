@@ -1,6 +1,7 @@
 #include "instance/distances.h"
 
 #include <limits>
+#include <vector>
 
 #include "instance/near_pairs.h"
 #include "instance/network_paths.h"
@@ -115,4 +116,54 @@ float smallestDistance() {
         smallest = row[j];
   }
   return smallest;
+}
+
+int64_t verticesNearAtPositiveDistance(int64_t enough) {
+  int n = record.vertices;
+  float s = record.distServico;
+  int64_t count = 0;
+  for (int i = 0; i < n && count <= enough; ++i) {
+    if (record.sparse) {
+      const NearPairs& near = record.near;
+      for (int64_t k = near.start[static_cast<std::size_t>(i)];
+           k < near.start[static_cast<std::size_t>(i) + 1]; ++k)
+        if (near.distance[static_cast<std::size_t>(k)] > 0.0f) {
+          ++count;
+          break;
+        }
+      continue;
+    }
+    const float* row = record.cost[i];
+    for (int j = 0; j < n; ++j)
+      if (j != i && row[j] > 0.0f && row[j] <= s) {
+        ++count;
+        break;
+      }
+  }
+  return count;
+}
+
+std::vector<float> nearestPositiveDistances() {
+  int n = record.vertices;
+  std::vector<float> nearest;
+  if (record.sparse && record.source == DistanceSource::kPoints) {
+    nearest = nearestPositivePlaceDistances(pointTable);
+  } else {
+    nearest.assign(static_cast<std::size_t>(n),
+                   std::numeric_limits<float>::infinity());
+    for (int i = 0; i < n && !record.sparse; ++i) {
+      const float* row = record.cost[i];
+      float& own = nearest[static_cast<std::size_t>(i)];
+      for (int j = 0; j < n; ++j)
+        if (j != i && row[j] > 0.0f && row[j] < own)
+          own = row[j];
+    }
+  }
+  // A table's places are never UNREACHABLE apart, but a network's pairs
+  // without a path are: those are no neighbours.
+  if (record.source != DistanceSource::kPoints)
+    for (float& d : nearest)
+      if (d >= UNREACHABLE)
+        d = std::numeric_limits<float>::infinity();
+  return nearest;
 }

@@ -55,3 +55,13 @@ int64_t centrePairsWithin(double reach);
 // The smallest distance between two distinct vertices; infinite with
 // fewer than two. Not capped at UNREACHABLE.
 float smallestDistance();
+
+// The number of vertices with another vertex at a positive distance of at
+// most S, counted until it passes `enough`.
+int64_t verticesNearAtPositiveDistance(int64_t enough);
+
+// For every vertex, the distance to its nearest other vertex at a positive
+// distance; infinite when there is none (distances at UNREACHABLE or beyond
+// count as none, but for a table's places). From the matrix, or on a
+// sparse run from a table's places (not from a network).
+std::vector<float> nearestPositiveDistances();

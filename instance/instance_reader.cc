@@ -131,27 +131,71 @@ void readEdges(DataReader& in, Store store) {
   warnUntouched(in, touched);
 }
 
+// S in fixed notation, which a user compares with S at a glance: 100000,
+// not 1e+05.
+std::string fixedText(float value) {
+  char text[64];
+  *std::to_chars(text, text + sizeof text - 1, value, std::chars_format::fixed)
+       .ptr = '\0';
+  return text;
+}
+
+// Warns when S is below the distance from almost every vertex to its
+// nearest other vertex at a positive distance: at most one vertex in a
+// hundred has such a neighbour within S. Almost every centre would then
+// cover only itself and the vertices at its own place, which usually means
+// that S is in another unit than the distances (kilometres against
+// metres); the median of those distances shows which. Vertices at distance
+// 0 from each other (a table's repeated places) do not silence it. Tables
+// of points only: a matrix or a network of a few vertices, some at one
+// place, is as likely meant.
+void warnFewWithinS(const std::string& label) {
+  int64_t n = record.vertices;
+  if (record.source != DistanceSource::kPoints || record.distServico <= 0.0f ||
+      verticesNearAtPositiveDistance(n / 100) * 100 > n)
+    return;
+  std::vector<float> nearest = nearestPositiveDistances();
+  int64_t near = 0;
+  std::vector<float> finite;
+  for (float d : nearest) {
+    if (d == std::numeric_limits<float>::infinity())
+      continue;
+    finite.push_back(d);
+    near += d <= record.distServico;
+  }
+  if (finite.empty())
+    return;
+  // The lower middle value, a distance of the table itself.
+  auto middle =
+      finite.begin() + static_cast<std::ptrdiff_t>((finite.size() - 1) / 2);
+  std::nth_element(finite.begin(), middle, finite.end());
+  warn(
+      "Arquivo de dados %s com so %lld de %lld vertices a ate S = %s de outro "
+      "vertice a distancia positiva; a mediana da distancia de cada vertice "
+      "ao vizinho mais proximo a distancia positiva e %s",
+      label.c_str(), static_cast<long long>(near), static_cast<long long>(n),
+      fixedText(record.distServico).c_str(), fixedText(*middle).c_str());
+}
+
 // Warns when no two distinct vertices lie within S of each other: every
 // centre would cover only itself, which usually means that S is in another
-// unit than the distances. The smallest distance shows which.
+// unit than the distances. The smallest distance shows which. Otherwise,
+// when almost no vertex has a neighbour within S, the warning above.
 void warnNothingWithinS(const std::string& label) {
-  if (record.vertices < 2 || (record.sparse && nearPairCount(record.near) > 0))
+  if (record.vertices < 2)
     return;
-  float smallest = smallestDistance();
-  if (smallest <= record.distServico)
-    return;
-  char s[64], d[64];
-  // Fixed notation, which a user compares with S at a glance: 100000, not
-  // 1e+05.
-  *std::to_chars(s, s + sizeof s - 1, record.distServico,
-                 std::chars_format::fixed)
-       .ptr = '\0';
-  *std::to_chars(d, d + sizeof d - 1, smallest, std::chars_format::fixed).ptr =
-      '\0';
-  warn(
-      "Arquivo de dados %s sem par de vertices distintos a ate S = %s um do "
-      "outro; a menor distancia entre dois vertices e %s",
-      label.c_str(), s, d);
+  if (!(record.sparse && nearPairCount(record.near) > 0)) {
+    float smallest = smallestDistance();
+    if (smallest > record.distServico) {
+      warn(
+          "Arquivo de dados %s sem par de vertices distintos a ate S = %s um "
+          "do outro; a menor distancia entre dois vertices e %s",
+          label.c_str(), fixedText(record.distServico).c_str(),
+          fixedText(smallest).c_str());
+      return;
+    }
+  }
+  warnFewWithinS(label);
 }
 
 void readUpperTriangle(DataReader& in) {

@@ -135,3 +135,27 @@ float smallestPlaceDistance(const PointTable& table) {
   });
   return *std::min_element(smallest.begin(), smallest.end());
 }
+
+std::vector<float> nearestPositivePlaceDistances(const PointTable& table) {
+  int n = static_cast<int>(table.points.size());
+  PointIndex index(table.points, table.geographic, allPlaces(table));
+  std::vector<float> nearest(static_cast<std::size_t>(n),
+                             std::numeric_limits<float>::infinity());
+  int threads = workThreads(n, kThreadedQueries);
+  shareOut(n, kQueryChunk, threads, [&](int, int64_t begin, int64_t end) {
+    for (int64_t v = begin; v < end; ++v) {
+      int i = static_cast<int>(v);
+      float& own = nearest[static_cast<std::size_t>(i)];
+      // Places at distance 0 are passed over and leave the reach as it is.
+      index.nearest(table.points[static_cast<std::size_t>(i)],
+                    std::numeric_limits<double>::max(),
+                    [&](int32_t j) -> double {
+                      float d = j == i ? 0.0f : placeDistance(table, i, j);
+                      if (d > 0.0f)
+                        own = std::min(own, d);
+                      return own;
+                    });
+    }
+  });
+  return nearest;
+}

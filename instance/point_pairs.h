@@ -27,3 +27,7 @@ int64_t centrePairsOfPlaces(const PointTable& table,
 // The smallest distance between two distinct places; infinite with fewer
 // than two.
 float smallestPlaceDistance(const PointTable& table);
+
+// For every place, the distance to its nearest other place at a positive
+// distance; infinite when every other place lies at distance 0.
+std::vector<float> nearestPositivePlaceDistances(const PointTable& table);

@@ -2,9 +2,10 @@
 
 #include "common/fatal.h"
 
-TableRows::TableRows(std::string_view text, const std::string& label)
-    : text_(text), label_(label) {
-  if (text_.substr(0, 3) == "\xEF\xBB\xBF")
+TableRows::TableRows(std::string_view text, const std::string& label,
+                     int firstLine)
+    : text_(text), label_(label), line_(firstLine), rowLine_(firstLine) {
+  if (firstLine == 1 && text_.substr(0, 3) == "\xEF\xBB\xBF")
     pos_ = 3;
   separator_ = findSeparator();
 }
@@ -43,9 +44,10 @@ void TableRows::endLine() {
   ++line_;
 }
 
-// The separator of the first line that holds anything, quotes aside.
+// The separator of the first line that holds anything, quotes aside. A
+// tab outranks a semicolon, which a tab-separated table may hold in a name.
 char TableRows::findSeparator() const {
-  bool quoted = false, content = false, tab = false;
+  bool quoted = false, content = false, tab = false, semicolon = false;
   for (std::size_t i = pos_; i < text_.size(); ++i) {
     char c = text_[i];
     if (c == '"') {
@@ -60,12 +62,13 @@ char TableRows::findSeparator() const {
     } else if (c == '\n' || c == '\r') {
       if (content)
         break;
-      tab = false;
+      tab = semicolon = false;
     } else if (c != ' ') {
       content = true;
+      semicolon = semicolon || c == ';';
     }
   }
-  return tab ? '\t' : ' ';
+  return tab ? '\t' : semicolon ? ';' : ' ';
 }
 
 std::string TableRows::quotedField() {
@@ -130,6 +133,19 @@ void TableRows::readRow(std::vector<std::string>& fields) {
       ++pos_;
   }
   endLine();
+}
+
+const char* separatorName(char separator) {
+  switch (separator) {
+    case ',':
+      return "virgulas";
+    case ';':
+      return "ponto e virgula";
+    case '\t':
+      return "tabulacoes";
+    default:
+      return "brancos";
+  }
 }
 
 std::string shownField(const std::string& field) {

@@ -2,7 +2,8 @@
 
 // Splits a table, as a GIS or a spreadsheet exports it, into rows of fields.
 // The separator is found on the first line that holds anything: a comma,
-// else a tab, else runs of blanks. A field may be quoted (RFC 4180: "..."
+// else a tab, else a semicolon (a European spreadsheet's export), else runs
+// of blanks. A field may be quoted (RFC 4180: "..."
 // with "" for a quote) and then holds separators and line ends as they
 // stand. A UTF-8 byte order mark is skipped; "\n", "\r\n" and a lone "\r"
 // end a line. Blanks around a field are dropped.
@@ -16,8 +17,9 @@
 
 class TableRows {
  public:
-  // Reads `text`, named `label` in messages ("(cities.csv)").
-  TableRows(std::string_view text, const std::string& label);
+  // Reads `text`, named `label` in messages ("(cities.csv)"), whose first
+  // line is line `firstLine` of the file.
+  TableRows(std::string_view text, const std::string& label, int firstLine = 1);
 
   // The next row that holds a non-empty field; false at the end. A quote
   // left open, or text after a closing quote, ends the process with a
@@ -26,6 +28,13 @@ class TableRows {
 
   // The line (from 1) the last row returned starts on.
   int line() const { return rowLine_; }
+
+  // The separator found: ',', ';', '\t', or ' ' for runs of blanks.
+  char separator() const { return separator_; }
+
+  // The text not read yet, which starts on line nextLine().
+  std::string_view rest() const { return text_.substr(pos_); }
+  int nextLine() const { return line_; }
 
  private:
   bool atLineEnd() const;
@@ -44,6 +53,9 @@ class TableRows {
   int rowLine_ = 1;
   char separator_ = ',';
 };
+
+// The separator as a message names it: "virgulas", "tabulacoes"...
+const char* separatorName(char separator);
 
 // A field as a message shows it: at most 40 bytes, control bytes as '?'.
 std::string shownField(const std::string& field);

@@ -8,6 +8,7 @@
 #include "instance/centre_sets.h"
 #include "instance/coordinates.h"
 #include "instance/instance_record.h"
+#include "instance/point_table.h"
 #include "report/assignment.h"
 
 void appendShortest(std::string& out, float value) {
@@ -22,6 +23,20 @@ void appendShortest(std::string& out, double value) {
   out.append(text, result.ptr);
 }
 
+void appendCsvField(std::string& out, const std::string& field) {
+  if (field.find_first_of(",\"\r\n") == std::string::npos) {
+    out += field;
+    return;
+  }
+  out += '"';
+  for (char c : field) {
+    if (c == '"')
+      out += '"';
+    out += c;
+  }
+  out += '"';
+}
+
 std::string resultCsv() {
   std::vector<VertexResult> vertices = assignVertices();
   // Coordinates only for a table of points: the columns of a run with
@@ -32,6 +47,13 @@ std::string resultCsv() {
     text += ",existing";
   if (places)
     text += coordinatesGeographic ? ",longitude,latitude" : ",x,y";
+  std::size_t n = static_cast<std::size_t>(record.vertices);
+  bool ids = places && pointTable.carryIds && pointTable.ids.size() == n;
+  bool names = places && pointTable.carryNames && pointTable.names.size() == n;
+  if (ids)
+    text += ",place_id";
+  if (names)
+    text += ",name";
   text += '\n';
   char line[160];
   for (int j = 0; j < record.vertices; ++j) {
@@ -55,6 +77,14 @@ std::string resultCsv() {
       appendShortest(text, coordinates[j].x);
       text += ',';
       appendShortest(text, coordinates[j].y);
+    }
+    if (ids) {
+      text += ',';
+      appendCsvField(text, pointTable.ids[static_cast<std::size_t>(j)]);
+    }
+    if (names) {
+      text += ',';
+      appendCsvField(text, pointTable.names[static_cast<std::size_t>(j)]);
     }
     text += '\n';
   }

@@ -12,7 +12,8 @@
 // were open already (1) among the chosen ones. When the instance is a table
 // of points, each row ends with its place,
 // so that a GIS loads the table as it stands: "x,y" for planar points,
-// "longitude,latitude" for geographic ones.
+// "longitude,latitude" for geographic ones; then, where the table has them,
+// the place's own id ("place_id") and its name ("name"), as written.
 
 #include <string>
 
@@ -21,6 +22,10 @@ std::string resultCsv();
 
 // Writes resultCsv() to `path`, under a temporary name until complete.
 void writeResultCsv(const std::string& path);
+
+// Appends `field` as one CSV field, quoted (RFC 4180) when it holds a
+// comma, a quote or a line end.
+void appendCsvField(std::string& out, const std::string& field);
 
 // Appends the shortest text that reads back as `value`.
 void appendShortest(std::string& out, float value);

@@ -12,6 +12,7 @@
 #include "instance/coordinates.h"
 #include "instance/demand.h"
 #include "instance/instance_record.h"
+#include "instance/point_table.h"
 #include "report/assignment.h"
 #include "report/summary.h"
 #include "solver/solution_reader.h"
@@ -67,6 +68,18 @@ json solverPart() {
 // Coordinates in the document only for a table of points: the document of
 // a run with --coords stays as it has always been.
 bool withPlaces() { return runOptions.points && !coordinates.empty(); }
+
+// The place's own id and name, beside the vertex's, where the table has
+// them.
+void addOwnNames(json& item, int vertex) {
+  if (!withPlaces())
+    return;
+  std::size_t v = static_cast<std::size_t>(vertex);
+  if (pointTable.carryIds && v < pointTable.ids.size())
+    item["placeId"] = pointTable.ids[v];
+  if (pointTable.carryNames && v < pointTable.names.size())
+    item["name"] = pointTable.names[v];
+}
 
 json placeOf(int vertex) {
   const Point& place = coordinates[static_cast<std::size_t>(vertex)];
@@ -132,6 +145,7 @@ std::string resultJson() {
       centreList.back()["existing"] = isExistingCentre(c);
     if (withPlaces())
       centreList.back()["coordinates"] = placeOf(c);
+    addOwnNames(centreList.back(), c);
   }
   // Demands can be negative and large; the sums are taken in 64 bits.
   std::vector<int64_t> covered(centres.size(), 0);
@@ -152,8 +166,10 @@ std::string resultJson() {
   doc["uncovered"] = std::move(uncovered);
   if (withPlaces()) {
     json places = json::array();
-    for (int j = 0; j < record.vertices; ++j)
+    for (int j = 0; j < record.vertices; ++j) {
       places.push_back({{"id", j + 1}, {"coordinates", placeOf(j)}});
+      addOwnNames(places.back(), j);
+    }
     doc["vertices"] = std::move(places);
   }
   // A file name that is not UTF-8 must not stop the document.

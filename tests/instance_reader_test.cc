@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "common/run_options.h"
+#include "instance/demand.h"
+#include "instance/point_table.h"
 #include "test_util.h"
 
 namespace {
@@ -343,4 +345,82 @@ TEST_F(InstanceReaderTest, WarnsWhenNoPairLiesWithinS) {
             "aviso: Arquivo de dados (far.csv) sem par de vertices distintos "
             "a ate S = 10 um do outro; a menor distancia entre dois vertices "
             "e 1500000\n");
+}
+
+// A table of points that probably holds a mistake warns, naming the cause,
+// on the dense and the sparse path alike; the tables as meant stay silent.
+TEST_F(InstanceReaderTest, TableMistakesAreWarnedAbout) {
+  // 200 places 1000 apart on a line, and one more at the first place: the
+  // repeated place must not hide that S = 10 reaches no neighbour.
+  std::string line = "name,x,y,weight\n";
+  for (int i = 0; i < 200; ++i) {
+    line += std::to_string(i);
+    line += "th,";
+    line += std::to_string(1000 * i);
+    line += ",0,1\n";
+  }
+  std::string repeated = line + "again,0,0,1\n";
+  const std::string fewWithinS =
+      "aviso: Arquivo de dados (t.csv) com so 0 de 201 vertices a ate S = 10 "
+      "de outro vertice a distancia positiva; a mediana da distancia de cada "
+      "vertice ao vizinho mais proximo a distancia positiva e 1000\n";
+  struct Case {
+    std::string text;
+    float s;
+    std::string demandColumn;
+    std::string warnings;
+  } cases[] = {
+      {"name,X,Y,POP_2020\nA,0,0,5\nB,3,4,6\n", 5, "", ""},
+      {repeated, 1000, "", ""},
+      {repeated, 10, "", fewWithinS},
+      // Two of 201 within S is at most 1 %; three is more.
+      {repeated + "near,5,0,1\n", 10, "", ""},
+      {line + "near,5,0,1\n", 10, "",
+       "aviso: Arquivo de dados (t.csv) com so 2 de 201 vertices a ate S = 10 "
+       "de outro vertice a distancia positiva; a mediana da distancia de cada "
+       "vertice ao vizinho mais proximo a distancia positiva e 1000\n"},
+      {"x,y\n0,0\n3,4\n", 5, "",
+       "aviso: Arquivo de dados (t.csv) sem coluna de demanda no cabecalho "
+       "(demand, population, weight, pop, inhabitants, count, pop_*, *_pop; "
+       "ou --demand-column NOME): demandas aleatorias, semente 5\n"},
+      {"x,y,hab\n0,0,7\n3,4,8\n", 5, "HAB", ""},
+      {"0 0\n3 4\n", 5, "",
+       "aviso: Arquivo de dados (t.csv) sem coluna de demanda (a terceira): "
+       "demandas aleatorias, semente 5\n"},
+      {"name,Y,X,population\nPorto,41.14961,-8.61099,10\n"
+       "Lisboa,38.71667,-9.13333,20\n",
+       500000, "",
+       "aviso: Arquivo de dados (t.csv) com coordenadas planas (x, y) que "
+       "cabem todas em longitude e latitude, escritas como graus: se forem "
+       "graus, use --geographic (x como longitude, y como latitude)\n"},
+      {"geonameid,name,x,y,weight\n1,A,0,0,1\n2,B,5,0,1\n1,C,9,0,1\n"
+       "4,B,5,0,1\n5,,7,0,1\n6,,7,0,1\n",
+       2, "",
+       "aviso: Arquivo de dados (t.csv) com 2 linha(s) repetida(s) (mesmo id, "
+       "ou mesmas coordenadas e mesmo nome), a primeira na linha 4, igual a "
+       "linha 2; todas contam como vertices\n"},
+  };
+  ScratchFolder folder;
+  for (const Case& c : cases) {
+    for (bool sparse : {false, true}) {
+      resetRecord();
+      runOptions = RunOptions{};
+      runOptions.points = runOptions.facilitiesGiven = runOptions.serviceGiven =
+          runOptions.seedGiven = true;
+      runOptions.facilities = 1;
+      runOptions.serviceDistance = c.s;
+      runOptions.seed = 5;
+      runOptions.sparse = sparse;
+      runOptions.demandColumn = c.demandColumn;
+      runOptions.instanceFile = "t.csv";
+      writeFile("t.csv", c.text);
+      demandSource = DemandSource{};
+      testing::internal::CaptureStderr();
+      readInstance("t.csv", InputMode::G);
+      loadDemand(InputMode::G);
+      EXPECT_EQ(testing::internal::GetCapturedStderr(), c.warnings)
+          << c.text.substr(0, 60) << (sparse ? " (sparse)" : "");
+    }
+  }
+  pointTable = PointTable{};
 }

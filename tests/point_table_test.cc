@@ -161,6 +161,16 @@ TEST_F(PointTableTest, BadRowsNameFileLineAndExpectation) {
        "sem coluna y, lat ou latitude no cabecalho (linha 1)"},
       {"name,latitude\n", false,
        "sem coluna x, lon ou longitude no cabecalho (linha 1)"},
+      {"name|lat|lon\nPorto,41.1,-8.6\n", false,
+       "com 1 campo no cabecalho (linha 1), separado por brancos, e 3 campos "
+       "na linha 2, separados por virgulas: o cabecalho e as linhas usam "
+       "separadores diferentes"},
+      {"x,y,POP_2010,total_pop\n", false,
+       "com duas colunas de mesmo papel no cabecalho (linha 1): POP_2010 e "
+       "total_pop"},
+      {"x;y\n1;2\n3,5;4,5,5\n", false,
+       "com valor invalido na linha 3: na coluna y, esperado um numero, lido "
+       "\"4,5,5\""},
       {"x,Lat\n1,2\n", false,
        "mistura coordenadas planas e geograficas no cabecalho (linha 1): x e "
        "Lat"},
@@ -169,6 +179,55 @@ TEST_F(PointTableTest, BadRowsNameFileLineAndExpectation) {
     EXPECT_EQ(failure(c.text, c.geographic),
               std::string("\n>>> Arquivo de dados (t.csv) ") + c.message)
         << c.text;
+}
+
+// The later names of a role count only where the earlier ones are absent,
+// so that a header read before they existed reads the same.
+TEST_F(PointTableTest, ColumnSynonymsAndSemicolonExports) {
+  struct Case {
+    std::string text;
+    std::string demandColumn;
+    bool geographic;
+    std::string column;  // the demand column found
+  } cases[] = {
+      {"lat,lng,pop\n41.1,-8.6,7\n", "", true, "pop"},
+      {"LAT_DD,Lon_DD,Inhabitants\n41.1,-8.6,7\n", "", true, "Inhabitants"},
+      {"latitude,longitude,lat_rad,long\n41.1,-8.6,1,2\n", "", true, ""},
+      {"y,x,count,population,pop_2020\n41.1,-8.6,1,7,2\n", "", false,
+       "population"},
+      {"y,x,COUNT,hab\n41.1,-8.6,1,7\n", "HAB", false, "hab"},
+      // A semicolon-separated export: decimal commas, quoted fields as
+      // before, whole numbers written with a comma.
+      {"\"nome\";latitude;longitude;POP_2020\r\n"
+       "\"Porto; centro\";41,1;-8,6;7,0\r\n",
+       "", true, "POP_2020"},
+      {"-8.6;41.1;7\n", "", false, "3 (demanda)"},
+  };
+  for (const Case& c : cases) {
+    PointTable table;
+    parsePointTable(c.text, "(t.csv)", false, table, {c.demandColumn, "", ""});
+    EXPECT_EQ(table.geographic, c.geographic) << c.text;
+    EXPECT_EQ(table.demandColumn, c.column) << c.text;
+    expectPoints(table, {{-8.6, 41.1}});
+    EXPECT_EQ(table.demand, c.column.empty() ? std::vector<int32_t>{}
+                                             : std::vector<int32_t>{7})
+        << c.text;
+  }
+  EXPECT_EQ(
+      fatalMessage([] {
+        PointTable table;
+        parsePointTable("x,y,pop\n1,2,3\n", "(t.csv)", false, table,
+                        {"hab", "", ""});
+      }),
+      "\n>>> Arquivo de dados (t.csv) sem coluna hab no cabecalho (linha 1), "
+      "pedida por --demand-column");
+  EXPECT_EQ(
+      fatalMessage([] {
+        PointTable table;
+        parsePointTable("1 2 3\n", "(t.csv)", false, table, {"hab", "", ""});
+      }),
+      "\n>>> Arquivo de dados (t.csv) sem cabecalho: --demand-column "
+      "pede uma coluna com nome");
 }
 
 // Spreadsheets write whole numbers as reals; a fraction or a sign is not a
