@@ -69,6 +69,33 @@ TEST_F(CentreSetsTest, BadListsNameTheFileAndLine) {
         << c.text;
 }
 
+// With the places' own ids: a table with their column, or a plain list of
+// them, names places by id; a plain list of row numbers and a header's "id"
+// column still name rows.
+TEST_F(CentreSetsTest, PlacesAreNamedByTheirOwnIds) {
+  PlaceIds ids{"geonameid", "(pt.csv)", {{"2267057", 0}, {"7", 3}, {"90", 4}}};
+  auto byIds = [&](const std::string& text) {
+    return parseVertexList(text, "<open.txt>", 5, &ids);
+  };
+  struct Case {
+    const char* text;
+    std::vector<int32_t> vertices;
+  } cases[] = {
+      {"GeonameId,name\n90,Porto\n2267057,Lisboa\n", {0, 4}},
+      {"2267057\n7\n", {0, 3}},  // 2267057 is no row number: all are ids
+      {"1 5\n", {0, 4}},         // every value a row number: rows
+      {"id,geonameid\n2,2267057\n", {1}},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(byIds(c.text), c.vertices) << c.text;
+  EXPECT_EQ(fatalMessage([&] { byIds("geonameid\n7\n8\n"); }),
+            "\n>>> Arquivo de dados <open.txt> com geonameid \"8\" na linha 3, "
+            "que a tabela (pt.csv) nao tem");
+  EXPECT_EQ(fatalMessage([&] { byIds("name\nx\n"); }),
+            "\n>>> Arquivo de dados <open.txt> sem coluna id nem geonameid no "
+            "cabecalho (linha 1)");
+}
+
 // p counts the existing centres; the candidates must leave room for the new
 // ones, counting only those that are not existing already.
 TEST_F(CentreSetsTest, SetsMustLeaveAnAnswer) {
