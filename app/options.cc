@@ -45,6 +45,8 @@ void printModes() {
       "\n***>--time-limit SECONDS  the solver program's whole-run cap"
       "\n***>--json FILE           the result as JSON"
       "\n***>--csv FILE            one row per vertex"
+      "\n***>--centres FILE        one line per centre: its place and what it "
+      "covers"
       "\n***>--svg FILE            a picture of the solution (needs "
       "coordinates)"
       "\n***>--coords FILE         coordinates: n lines \"x y\", or TSPLIB"
@@ -164,6 +166,8 @@ int readOption(int argc, char** argv, int k) {
     runOptions.jsonFile = fileValue(value);
   } else if (option == "--csv") {
     runOptions.csvFile = fileValue(value);
+  } else if (option == "--centres") {
+    runOptions.centresFile = fileValue(value);
   } else if (option == "--svg") {
     runOptions.svgFile = fileValue(value);
   } else if (option == "--geojson") {

@@ -18,6 +18,7 @@ struct RunOptions {
   std::string timeLimit;       // --time-limit SECONDS, as given; empty: no cap
   std::string jsonFile;        // --json FILE
   std::string csvFile;         // --csv FILE
+  std::string centresFile;     // --centres FILE
   std::string svgFile;         // --svg FILE
   std::string geojsonFile;     // --geojson FILE
   std::string coordsFile;      // --coords FILE

@@ -1,6 +1,7 @@
 #include "report/result_files.h"
 
 #include "common/run_options.h"
+#include "report/result_centres.h"
 #include "report/result_csv.h"
 #include "report/result_geojson.h"
 #include "report/result_json.h"
@@ -15,4 +16,6 @@ void writeResultFiles() {
     writeResultSvg(runOptions.svgFile);
   if (!runOptions.geojsonFile.empty())
     writeResultGeojson(runOptions.geojsonFile);
+  if (!runOptions.centresFile.empty())
+    writeCentresSummary(runOptions.centresFile);
 }
