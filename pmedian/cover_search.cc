@@ -174,6 +174,7 @@ void startCoverState(const CoverModel& model, CoverState& state) {
   state.alone.assign(n, -1);
   state.gain.assign(n, 0.0);
   state.loss.assign(n, 0.0);
+  state.single.assign(n, 0.0);
   state.covered = 0;
   for (int i = 0; i < n; ++i)
     for (int k = model.coverStart[i]; k < model.coverStart[i + 1]; ++k)
@@ -189,13 +190,18 @@ void openCover(const CoverModel& model, CoverState& state, int a) {
     if (state.count[j] == 0) {
       // j becomes covered: no candidate gains it any more, and a alone
       // holds it.
-      for (int m = model.byStart[j]; m < model.byStart[j + 1]; ++m)
-        state.gain[model.byList[m]] -= w;
+      for (int m = model.byStart[j]; m < model.byStart[j + 1]; ++m) {
+        int c = model.byList[m];
+        state.gain[c] -= w;
+        state.single[c] += w;
+      }
       state.loss[a] += w;
       state.covered += w;
     } else if (state.count[j] == 1) {
       // Its single centre no longer loses j by closing.
       state.loss[state.sum[j]] -= w;
+      for (int m = model.byStart[j]; m < model.byStart[j + 1]; ++m)
+        state.single[model.byList[m]] -= w;
     }
     ++state.count[j];
     state.sum[j] += a;
@@ -215,12 +221,17 @@ void closeCover(const CoverModel& model, CoverState& state, int r) {
     --state.count[j];
     state.sum[j] -= r;
     if (state.count[j] == 0) {
-      for (int m = model.byStart[j]; m < model.byStart[j + 1]; ++m)
-        state.gain[model.byList[m]] += w;
+      for (int m = model.byStart[j]; m < model.byStart[j + 1]; ++m) {
+        int c = model.byList[m];
+        state.gain[c] += w;
+        state.single[c] -= w;
+      }
       state.loss[r] -= w;
       state.covered -= w;
     } else if (state.count[j] == 1) {
       state.loss[state.sum[j]] += w;
+      for (int m = model.byStart[j]; m < model.byStart[j + 1]; ++m)
+        state.single[model.byList[m]] += w;
     }
     state.alone[j] = state.count[j] == 1 ? static_cast<int>(state.sum[j]) : -1;
   }
@@ -234,6 +245,10 @@ void greedyCover(const CoverModel& model, CoverState& state,
 }
 
 namespace {
+
+// Whole sums below this are exact in a double, with room for the
+// differences of a swap.
+constexpr double kExactSums = 0x1p50;
 
 bool barredBy(const CoverTabu* tabu, int i) {
   return tabu && tabu->until[i] > tabu->now;
@@ -297,11 +312,55 @@ CoverSwap bestCoverSwap(const CoverModel& model, const CoverState& state,
   static thread_local std::vector<int> touched;
   extra.assign(model.n, 0.0);
   int ties = 0;
+  // No swap that opens a gains more than gain[a], nor loses less than
+  // what a covers of the vertices a single centre holds falls short of the
+  // smallest loss: extra[r] is at most loss[r] and at most single[a]. A
+  // candidate whose bound lies below the best swap so far (or equals it,
+  // when equals do not replace it) is passed over unwalked, as every one of
+  // its swaps would be. Only where the sums are exact, whole numbers well
+  // within a double, so that the bound never falls below a computed delta.
+  bool exact = model.integral && model.totalWeight < kExactSums;
+  bool drawTies = tabu && tabu->random;
+  double leastLoss = state.loss[cheapest.all];
+  auto upperOf = [&](int a) {
+    return state.gain[a] + std::min(0.0, state.single[a] - leastLoss);
+  };
+  // Without tabu rules the best swap is the first found of largest delta,
+  // so the best swap of any one candidate is a floor: a candidate whose
+  // bound lies below it cannot be first. The candidate of largest bound
+  // gives it.
+  double floor = 0;
+  bool floored = false;
+  if (exact && !tabu) {
+    int lead = -1;
+    for (int a = 0; a < model.n; ++a)
+      if (state.position[a] < 0 && siteRule(model, a) >= 0 &&
+          (lead < 0 || upperOf(a) > upperOf(lead)))
+        lead = a;
+    if (lead >= 0) {
+      sumShared(model, state, lead, extra, touched);
+      floor = state.gain[lead] - state.loss[cheapest.all];
+      for (int r : touched) {
+        if (siteRule(model, r) == 0)
+          floor = std::max(floor, state.gain[lead] - state.loss[r] + extra[r]);
+        extra[r] = 0;
+      }
+      floored = true;
+    }
+  }
   for (int a = 0; a < model.n; ++a) {
     if (state.position[a] >= 0 || siteRule(model, a) < 0)
       continue;
-    sumShared(model, state, a, extra, touched);
     effort.work += model.coverStart[a + 1] - model.coverStart[a] + 1;
+    if (exact) {
+      double upper = upperOf(a);
+      if (floored && upper < floor)
+        continue;
+      if (best.in >= 0 &&
+          (upper < best.delta || (upper == best.delta && !drawTies)))
+        continue;
+    }
+    sumShared(model, state, a, extra, touched);
     auto consider = [&](int r) {
       if (siteRule(model, r) > 0)
         return;

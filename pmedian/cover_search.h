@@ -19,6 +19,8 @@ struct CoverState {
   std::vector<int> alone;         // the one open centre covering j, or -1
   std::vector<double> gain;       // uncovered demand that i covers
   std::vector<double> loss;       // demand covered by i alone
+  std::vector<double> single;     // demand that i covers and one open
+                                  // centre covers
   double covered = 0;             // demand covered
 };
 
