@@ -281,17 +281,20 @@ Cheapest cheapestCentres(const CoverModel& model, const CoverState& state,
 
 // For the closed candidate a: into extra[r], the demand that the open
 // centre r alone covers and a covers too, and into `touched` every such r.
+// extra[-1] takes the vertices no single centre holds, so that the walk
+// does not branch on each; it starts nonzero, and never counts as touched.
 void sumShared(const CoverModel& model, const CoverState& state, int a,
-               std::vector<double>& extra, std::vector<int>& touched) {
+               double* extra, std::vector<int>& touched) {
   touched.clear();
+  const int* list = model.coverList.data();
+  const int* alone = state.alone.data();
+  const double* weight = model.weight.data();
   for (int k = model.coverStart[a]; k < model.coverStart[a + 1]; ++k) {
-    int j = model.coverList[k];
-    int r = state.alone[j];
-    if (r < 0)
-      continue;
+    int j = list[k];
+    int r = alone[j];
     if (extra[r] == 0)
       touched.push_back(r);
-    extra[r] += model.weight[j];
+    extra[r] += weight[j];
   }
 }
 
@@ -308,9 +311,11 @@ CoverSwap bestCoverSwap(const CoverModel& model, const CoverState& state,
   Cheapest cheapest = cheapestCentres(model, state, tabu);
   if (cheapest.all < 0)
     return best;
-  static thread_local std::vector<double> extra;
+  static thread_local std::vector<double> sums;
   static thread_local std::vector<int> touched;
-  extra.assign(model.n, 0.0);
+  sums.assign(model.n + 1, 0.0);
+  sums[0] = 1;
+  double* extra = sums.data() + 1;
   int ties = 0;
   // No swap that opens a gains more than gain[a], nor loses less than
   // what a covers of the vertices a single centre holds falls short of the
