@@ -149,6 +149,18 @@ void shakeAndImprove(const CoverModel& model, CoverState& state,
   restoreCover(model, state, best);
 }
 
+// A candidate keeps what the swap search found in its list for fewer
+// than this many centres; kNotHeld marks a list to walk again.
+constexpr int kHeldCentres = 16;
+constexpr std::uint8_t kNotHeld = 255;
+
+// The single centre of j may change: every candidate whose list holds j
+// walks it again.
+void forgetHeld(const CoverModel& model, CoverState& state, int j) {
+  for (int m = model.byStart[j]; m < model.byStart[j + 1]; ++m)
+    state.heldCount[model.byList[m]] = kNotHeld;
+}
+
 }  // namespace
 
 void restoreCover(const CoverModel& model, CoverState& state,
@@ -175,6 +187,9 @@ void startCoverState(const CoverModel& model, CoverState& state) {
   state.gain.assign(n, 0.0);
   state.loss.assign(n, 0.0);
   state.single.assign(n, 0.0);
+  state.heldCount.assign(n, kNotHeld);
+  state.heldCentre.assign(static_cast<std::size_t>(n) * kHeldCentres, -1);
+  state.heldDemand.assign(static_cast<std::size_t>(n) * kHeldCentres, 0.0);
   state.covered = 0;
   for (int i = 0; i < n; ++i)
     for (int k = model.coverStart[i]; k < model.coverStart[i + 1]; ++k)
@@ -203,6 +218,7 @@ void openCover(const CoverModel& model, CoverState& state, int a) {
       for (int m = model.byStart[j]; m < model.byStart[j + 1]; ++m)
         state.single[model.byList[m]] -= w;
     }
+    forgetHeld(model, state, j);
     ++state.count[j];
     state.sum[j] += a;
     state.alone[j] = state.count[j] == 1 ? a : -1;
@@ -234,6 +250,7 @@ void closeCover(const CoverModel& model, CoverState& state, int r) {
         state.single[model.byList[m]] += w;
     }
     state.alone[j] = state.count[j] == 1 ? static_cast<int>(state.sum[j]) : -1;
+    forgetHeld(model, state, j);
   }
   // The sums above leave rounding residue; a closed centre holds nothing.
   state.loss[r] = 0;
@@ -280,12 +297,25 @@ Cheapest cheapestCentres(const CoverModel& model, const CoverState& state,
 }
 
 // For the closed candidate a: into extra[r], the demand that the open
-// centre r alone covers and a covers too, and into `touched` every such r.
-// extra[-1] takes the vertices no single centre holds, so that the walk
-// does not branch on each; it starts nonzero, and never counts as touched.
+// centre r alone covers and a covers too, and into `touched` every such r,
+// in the order first met. From what the last walk of a's list kept when
+// none of its vertices has changed centres since; else by walking the list,
+// keeping what it finds. extra[-1] takes the vertices no single centre
+// holds, so that the walk does not branch on each; it starts nonzero, and
+// never counts as touched.
 void sumShared(const CoverModel& model, const CoverState& state, int a,
                double* extra, std::vector<int>& touched) {
   touched.clear();
+  std::size_t first = static_cast<std::size_t>(a) * kHeldCentres;
+  int held = state.heldCount[a];
+  if (held != kNotHeld) {
+    for (int k = 0; k < held; ++k) {
+      int r = state.heldCentre[first + k];
+      touched.push_back(r);
+      extra[r] = state.heldDemand[first + k];
+    }
+    return;
+  }
   const int* list = model.coverList.data();
   const int* alone = state.alone.data();
   const double* weight = model.weight.data();
@@ -296,6 +326,14 @@ void sumShared(const CoverModel& model, const CoverState& state, int a,
       touched.push_back(r);
     extra[r] += weight[j];
   }
+  int size = static_cast<int>(touched.size());
+  if (size >= kHeldCentres)
+    return;
+  for (int k = 0; k < size; ++k) {
+    state.heldCentre[first + k] = touched[k];
+    state.heldDemand[first + k] = extra[touched[k]];
+  }
+  state.heldCount[a] = static_cast<std::uint8_t>(size);
 }
 
 }  // namespace
