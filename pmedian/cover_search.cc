@@ -157,6 +157,8 @@ constexpr std::uint8_t kNotHeld = 255;
 // The single centre of j may change: every candidate whose list holds j
 // walks it again.
 void forgetHeld(const CoverModel& model, CoverState& state, int j) {
+  if (!state.anyHeld)
+    return;
   for (int m = model.byStart[j]; m < model.byStart[j + 1]; ++m)
     state.heldCount[model.byList[m]] = kNotHeld;
 }
@@ -188,8 +190,10 @@ void startCoverState(const CoverModel& model, CoverState& state) {
   state.loss.assign(n, 0.0);
   state.single.assign(n, 0.0);
   state.heldCount.assign(n, kNotHeld);
-  state.heldCentre.assign(static_cast<std::size_t>(n) * kHeldCentres, -1);
-  state.heldDemand.assign(static_cast<std::size_t>(n) * kHeldCentres, 0.0);
+  state.anyHeld = false;
+  // Read only where heldCount says they were written.
+  state.heldCentre.resize(static_cast<std::size_t>(n) * kHeldCentres);
+  state.heldDemand.resize(static_cast<std::size_t>(n) * kHeldCentres);
   state.covered = 0;
   for (int i = 0; i < n; ++i)
     for (int k = model.coverStart[i]; k < model.coverStart[i + 1]; ++k)
@@ -334,6 +338,7 @@ void sumShared(const CoverModel& model, const CoverState& state, int a,
     state.heldDemand[first + k] = extra[touched[k]];
   }
   state.heldCount[a] = static_cast<std::uint8_t>(size);
+  state.anyHeld = true;
 }
 
 }  // namespace

@@ -28,7 +28,8 @@ struct CoverState {
   mutable std::vector<std::uint8_t> heldCount;
   mutable std::vector<int> heldCentre;
   mutable std::vector<double> heldDemand;
-  double covered = 0;  // demand covered
+  mutable bool anyHeld = false;  // some candidate keeps its centres
+  double covered = 0;            // demand covered
 };
 
 // One exchange: open `in`, close `out`; `delta` is the change of coverage.
