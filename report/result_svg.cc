@@ -13,6 +13,7 @@
 #include "instance/coordinates.h"
 #include "instance/instance_reader.h"
 #include "instance/instance_record.h"
+#include "instance/point_table.h"
 #include "report/assignment.h"
 #include "report/summary.h"
 #include "solver/solution_reader.h"
@@ -96,15 +97,23 @@ struct Frame {
 // (longitude, latitude) in an equirectangular projection whose longitudes
 // are scaled by the cosine of the middle latitude, so that a country keeps
 // its shape near that latitude, north up.
-std::vector<Point> drawnPlaces() {
+// The shrink of the longitudes: the cosine of the middle latitude; 1 for
+// planar places.
+double longitudeShrink() {
   if (!coordinatesGeographic || coordinates.empty())
-    return coordinates;
+    return 1.0;
   double south = coordinates[0].y, north = south;
   for (const Point& p : coordinates) {
     south = std::min(south, p.y);
     north = std::max(north, p.y);
   }
-  double shrink = std::cos((south + north) / 2 * 3.14159265358979323846 / 180);
+  return std::cos((south + north) / 2 * 3.14159265358979323846 / 180);
+}
+
+std::vector<Point> drawnPlaces() {
+  if (!coordinatesGeographic || coordinates.empty())
+    return coordinates;
+  double shrink = longitudeShrink();
   std::vector<Point> places;
   places.reserve(coordinates.size());
   for (const Point& p : coordinates)
@@ -165,11 +174,13 @@ void appendStyle(std::string& out, int colours) {
          ".e{fill:none;stroke:#d8d8d8;stroke-width:0.6}"
          ".l{fill:none;stroke-width:0.7;stroke-opacity:0.55}"
          ".u{fill:%s}"
-         ".m{stroke:#000;stroke-width:1.5}",
+         ".d{fill-opacity:0.12;stroke-opacity:0.45;stroke-width:0.8}",
          kUncoveredColour);
   for (int k = 0; k < std::min(colours, kColours); ++k)
     append(out, ".k%d{fill:%s;stroke:%s}", k, kPalette[k], kPalette[k]);
-  append(out, "</style>\n");
+  // After the colours, whose stroke it overrides: centres are outlined in
+  // black.
+  append(out, ".m{stroke:#000;stroke-width:1.5}</style>\n");
 }
 
 }  // namespace
@@ -247,13 +258,27 @@ std::vector<int> centreColours(const std::vector<Point>& places) {
 
 namespace {
 
+// S as the legend shows it: in kilometres (or metres below 1 km) for
+// geographic places, whose distances are metres; as the distances are
+// otherwise, in their own unit.
+std::string serviceText() {
+  double s = record.distServico;
+  char text[64];
+  if (!coordinatesGeographic)
+    std::snprintf(text, sizeof text, "%.2f", s);
+  else if (s >= 1000)
+    std::snprintf(text, sizeof text, "%g km", std::round(s / 10) / 100);
+  else
+    std::snprintf(text, sizeof text, "%g m", std::round(s * 100) / 100);
+  return text;
+}
+
 std::string legendText() {
   char legend[400];
   std::snprintf(legend, sizeof legend,
-                "n = %d, p = %d, S = %.2f, coverage %.2f %%, solver gap %s; %s",
-                record.vertices, record.facilidades,
-                static_cast<double>(record.distServico), coveragePercent(),
-                gapText().c_str(),
+                "n = %d, p = %d, S = %s, coverage %.2f %%, solver gap %s; %s",
+                record.vertices, record.facilidades, serviceText().c_str(),
+                coveragePercent(), gapText().c_str(),
                 centreSets.existingGiven
                     ? "squares: new centres, diamonds: existing centres, "
                       "grey: uncovered"
@@ -310,6 +335,33 @@ void appendVertices(std::string& out, const Frame& f,
   out += "</g>\n";
 }
 
+// Each centre's service area, the places within S of it, as a translucent
+// disc in its colour under everything else: a circle on the plane; for
+// geographic places the ellipse that S on the ground makes in the drawing's
+// projection at the centre's latitude (latitude drawn as it is, longitude
+// shrunk by the cosine of the middle latitude).
+void appendServiceAreas(std::string& out, const Frame& f,
+                        const std::vector<Point>& places,
+                        const std::vector<int32_t>& centres,
+                        const std::vector<int>& colours, double shrink) {
+  constexpr double kDegree = 3.14159265358979323846 / 180;
+  double s = record.distServico;
+  for (std::size_t k = 0; k < centres.size(); ++k) {
+    const Point& c = places[centres[k]];
+    double rx = s * f.scale, ry = rx;
+    if (coordinatesGeographic) {
+      ry = s / kEarthRadius / kDegree * f.scale;
+      double latitude =
+          coordinates[static_cast<std::size_t>(centres[k])].y * kDegree;
+      rx = ry * shrink / std::max(std::cos(latitude), 1e-6);
+    }
+    append(out,
+           "<ellipse class=\"k%d d\" cx=\"%.1f\" cy=\"%.1f\" rx=\"%.1f\" "
+           "ry=\"%.1f\"/>\n",
+           colours[k], f.x(c), f.y(c), rx, ry);
+  }
+}
+
 // Each centre a square of side `mark` outlined in black; a centre that was
 // open already a diamond a little larger.
 void appendCentres(std::string& out, const Frame& f,
@@ -359,6 +411,7 @@ std::string resultSvg() {
   appendStyle(out, static_cast<int>(centres.size()));
   out += "<rect width=\"100%\" height=\"100%\" fill=\"#fff\"/>\n";
   appendEdges(out, f, places);
+  appendServiceAreas(out, f, places, centres, colours, longitudeShrink());
   appendVertices(out, f, places, centres, colours, radius);
   appendCentres(out, f, places, centres, colours, mark);
   append(out, "<text x=\"%.0f\" y=\"24\">%s</text>\n", kPad, legend.c_str());

@@ -46,6 +46,46 @@ def ids_of(path):
         return {int(row["id"]) for row in csv.DictReader(f)}
 
 
+def service_area_faults(svg, doc, s):
+    """Each centre's service area in the picture spans S on the ground at its
+    latitude, within 5 %: the drawing's scale is read off the centres' own
+    marks (y against latitude, x against longitude), not from the tool."""
+    text = open(svg, encoding="utf-8").read()
+    marks = {int(m.group(1)): (float(m.group(2)) + float(m.group(4)) / 2,
+                               float(m.group(3)) + float(m.group(4)) / 2)
+             for m in re.finditer(r'<rect id="centre-(\d+)" class="[^"]*" '
+                                  r'x="([-\d.]+)" y="([-\d.]+)" '
+                                  r'width="([\d.]+)"', text)}
+    areas = [tuple(map(float, m.groups())) for m in re.finditer(
+        r'<ellipse class="[^"]*" cx="([-\d.]+)" cy="([-\d.]+)" '
+        r'rx="([\d.]+)" ry="([\d.]+)"/>', text)]
+    centres = [c for c in doc["centres"] if c["id"] in marks]
+    if len(areas) != len(doc["centres"]):
+        return ["%d service areas for %d centres" %
+                (len(areas), len(doc["centres"]))]
+    a, b = max(((p, q) for p in centres for q in centres),
+               key=lambda pq: abs(pq[0]["coordinates"][1] -
+                                  pq[1]["coordinates"][1]))
+    c, d = max(((p, q) for p in centres for q in centres),
+               key=lambda pq: abs(pq[0]["coordinates"][0] -
+                                  pq[1]["coordinates"][0]))
+    per_latitude = abs(marks[a["id"]][1] - marks[b["id"]][1]) / abs(
+        a["coordinates"][1] - b["coordinates"][1])
+    per_longitude = abs(marks[c["id"]][0] - marks[d["id"]][0]) / abs(
+        c["coordinates"][0] - d["coordinates"][0])
+    faults = []
+    for centre, (cx, cy, rx, ry) in zip(doc["centres"], areas):
+        latitude = math.radians(centre["coordinates"][1])
+        degrees = math.degrees(s / RADIUS)
+        want_ry = degrees * per_latitude
+        want_rx = degrees / math.cos(latitude) * per_longitude
+        if abs(ry / want_ry - 1) > 0.05 or abs(rx / want_rx - 1) > 0.05:
+            faults.append("centre %d: service area %.1f x %.1f, S spans "
+                          "%.1f x %.1f" % (centre["id"], rx, ry, want_rx,
+                                           want_ry))
+    return faults
+
+
 def main():
     args = [a for a in sys.argv if a != "--sparse"]
     sparse = ["--sparse"] if len(args) < len(sys.argv) else []
@@ -122,6 +162,7 @@ def main():
              "r.geojson"], cwd=work, capture_output=True, text=True)
         if check.returncode != 0:
             failures.append("GeoJSON: " + check.stdout.strip())
+        failures += service_area_faults(os.path.join(work, "r.svg"), doc, s)
         render = subprocess.run(["rsvg-convert", "r.svg", "-o", "r.png"],
                                 cwd=work, capture_output=True, text=True)
         if render.returncode != 0:
