@@ -1,8 +1,10 @@
 #pragma once
 
 // The solution drawn on the plane of the coordinates: a legend band on top
-// (n, p, S, coverage, the solver's gap), then, from the bottom layer up, the
-// edges of an edge list in faint grey, a thin line from each covered vertex
+// (n, p, S, coverage, the solver's gap; S in km or m for geographic places),
+// then, from the bottom layer up, the edges of an edge list in faint grey,
+// each centre's service area (the places within S of it) as a translucent
+// disc in its colour, a thin line from each covered vertex
 // to its centre, every vertex as a dot (coloured by its centre when covered,
 // grey when not) and each centre as a larger square outlined in black with
 // id "centre-<id>" (ids from 1). The longest side of the drawing is 1000
