@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/files.h"
+#include "common/run_options.h"
 #include "instance/centre_sets.h"
 #include "instance/coordinates.h"
 #include "instance/instance_reader.h"
@@ -362,8 +363,50 @@ void appendServiceAreas(std::string& out, const Frame& f,
   }
 }
 
+// The tooltip of a centre of a table of points that names its places:
+// "Lisboa (2267057)", the name or the id alone where only one is there,
+// escaped for XML; empty otherwise.
+std::string centreTitle(int32_t v) {
+  auto field = [v](const std::vector<std::string>& column) {
+    std::size_t at = static_cast<std::size_t>(v);
+    return runOptions.points && at < column.size() ? column[at] : std::string();
+  };
+  std::string name = field(pointTable.names), id = field(pointTable.ids);
+  std::string text =
+      name.empty() || id.empty() ? name + id : name + " (" + id + ")";
+  std::string escaped;
+  for (char ch : text) {
+    switch (ch) {
+      case '&':
+        escaped += "&amp;";
+        break;
+      case '<':
+        escaped += "&lt;";
+        break;
+      case '>':
+        escaped += "&gt;";
+        break;
+      case '"':
+        escaped += "&quot;";
+        break;
+      default:
+        escaped += ch;
+    }
+  }
+  return escaped;
+}
+
+// Ends a centre's mark: with its tooltip where it has one.
+void endMark(std::string& out, const char* element, int32_t v) {
+  std::string title = centreTitle(v);
+  if (title.empty())
+    out += "/>\n";
+  else
+    out += "><title>" + title + "</title></" + element + ">\n";
+}
+
 // Each centre a square of side `mark` outlined in black; a centre that was
-// open already a diamond a little larger.
+// open already a diamond a little larger; a tooltip names the place.
 void appendCentres(std::string& out, const Frame& f,
                    const std::vector<Point>& places,
                    const std::vector<int32_t>& centres,
@@ -374,16 +417,18 @@ void appendCentres(std::string& out, const Frame& f,
       double h = 0.75 * mark;
       append(out,
              "<path id=\"centre-%d\" class=\"k%d m\" d=\"M%.1f %.1fL%.1f "
-             "%.1fL%.1f %.1fL%.1f %.1fZ\"/>\n",
+             "%.1fL%.1f %.1fL%.1f %.1fZ\"",
              centres[k] + 1, colours[k], f.x(c), f.y(c) - h, f.x(c) + h, f.y(c),
              f.x(c), f.y(c) + h, f.x(c) - h, f.y(c));
+      endMark(out, "path", centres[k]);
       continue;
     }
     append(out,
            "<rect id=\"centre-%d\" class=\"k%d m\" x=\"%.1f\" y=\"%.1f\" "
-           "width=\"%.1f\" height=\"%.1f\"/>\n",
+           "width=\"%.1f\" height=\"%.1f\"",
            centres[k] + 1, colours[k], f.x(c) - mark / 2, f.y(c) - mark / 2,
            mark, mark);
+    endMark(out, "rect", centres[k]);
   }
 }
 

@@ -7,11 +7,12 @@
 // disc in its colour, a thin line from each covered vertex
 // to its centre, every vertex as a dot (coloured by its centre when covered,
 // grey when not) and each centre as a larger square outlined in black with
-// id "centre-<id>" (ids from 1). The longest side of the drawing is 1000
-// units, y grows upward, coordinates carry one decimal and styles are shared
-// through classes, so 5,000 vertices take well under a megabyte. Geographic
-// places are drawn north up in an equirectangular projection scaled by the
-// cosine of the middle latitude. The picture is never narrower than its
+// id "centre-<id>" (ids from 1), with a tooltip naming its place where a
+// table of points has a name or an id column. The longest side of the drawing
+// is 1000 units, y grows upward, coordinates carry one decimal and styles are
+// shared through classes, so 5,000 vertices take well under a megabyte.
+// Geographic places are drawn north up in an equirectangular projection scaled
+// by the cosine of the middle latitude. The picture is never narrower than its
 // legend. With more centres than colours, neighbouring centres get colours
 // that differ plainly:
 //

@@ -21,6 +21,7 @@ import json
 import math
 import os
 import random
+import re
 import shutil
 import struct
 import subprocess
@@ -117,9 +118,16 @@ def same_run(mclp, places, demands, p, s, geographic, answer, work):
     failures = []
     if report_table != report_matrix:
         failures.append("the reports differ")
-    for name in ["pmeddata.dat", "pmedmtrx.dat", "solucaoR.txt", "r.svg",
+    for name in ["pmeddata.dat", "pmedmtrx.dat", "solucaoR.txt",
                  "r.geojson"]:
         compare(name, table_dir, matrix_dir, failures)
+    # The table's picture adds a tooltip naming each centre's place.
+    picture = re.sub(rb"><title>[^<]*</title></(rect|path)>", b"/>",
+                     read(table_dir, "r.svg"))
+    if picture != read(matrix_dir, "r.svg"):
+        failures.append("r.svg differs beyond the centres' tooltips")
+    if b"<title>place " not in read(table_dir, "r.svg"):
+        failures.append("r.svg names no centre")
     # The table's CSV adds the places as its last two columns.
     table_rows = read(table_dir, "r.csv").decode().splitlines()
     matrix_rows = read(matrix_dir, "r.csv").decode().splitlines()
