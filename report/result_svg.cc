@@ -94,10 +94,6 @@ struct Frame {
   }
 };
 
-// The places as drawn: planar coordinates as they are; geographic ones
-// (longitude, latitude) in an equirectangular projection whose longitudes
-// are scaled by the cosine of the middle latitude, so that a country keeps
-// its shape near that latitude, north up.
 // The shrink of the longitudes: the cosine of the middle latitude; 1 for
 // planar places.
 double longitudeShrink() {
@@ -111,6 +107,10 @@ double longitudeShrink() {
   return std::cos((south + north) / 2 * 3.14159265358979323846 / 180);
 }
 
+// The places as drawn: planar coordinates as they are; geographic ones
+// (longitude, latitude) in an equirectangular projection whose longitudes
+// are scaled by the cosine of the middle latitude, so that a country keeps
+// its shape near that latitude, north up.
 std::vector<Point> drawnPlaces() {
   if (!coordinatesGeographic || coordinates.empty())
     return coordinates;
@@ -354,7 +354,10 @@ void appendServiceAreas(std::string& out, const Frame& f,
       ry = s / kEarthRadius / kDegree * f.scale;
       double latitude =
           coordinates[static_cast<std::size_t>(centres[k])].y * kDegree;
-      rx = ry * shrink / std::max(std::cos(latitude), 1e-6);
+      // Near a pole the ellipse would widen without end; ten times the
+      // plot is past any edge.
+      rx = std::min(ry * shrink / std::max(std::cos(latitude), 1e-9),
+                    10 * kSide);
     }
     append(out,
            "<ellipse class=\"k%d d\" cx=\"%.1f\" cy=\"%.1f\" rx=\"%.1f\" "
@@ -390,7 +393,9 @@ std::string centreTitle(int32_t v) {
         escaped += "&quot;";
         break;
       default:
-        escaped += ch;
+        // Control characters have no place in XML text.
+        if (static_cast<unsigned char>(ch) >= 0x20 || ch == '\t')
+          escaped += ch;
     }
   }
   return escaped;
