@@ -527,6 +527,11 @@ void parsePointTable(std::string_view text, const std::string& label,
       table.cosines.push_back(std::cos(point.y * kRadian));
 }
 
+std::string placeField(const std::vector<std::string>& column, int32_t v) {
+  std::size_t at = static_cast<std::size_t>(v);
+  return v >= 0 && at < column.size() ? column[at] : std::string();
+}
+
 void readPointTable(const char* fileName) {
   std::string label = std::string("(") + fileName + ")";
   parsePointTable(

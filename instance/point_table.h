@@ -59,6 +59,10 @@ struct PointTable {
 // by loadDemand.
 extern PointTable pointTable;
 
+// Vertex v's entry in one of pointTable's text columns (ids, names); empty
+// when the run has no table or the table no such column.
+std::string placeField(const std::vector<std::string>& column, int32_t v);
+
 // The columns the command line names: --demand-column, --id-column,
 // --name-column; empty: found by their usual names.
 struct NamedColumns {

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "common/files.h"
-#include "common/run_options.h"
 #include "instance/coordinates.h"
 #include "instance/distances.h"
 #include "instance/instance_record.h"
@@ -18,10 +17,8 @@ namespace {
 // The entry of vertex v in a column of the table of points, "-" where the
 // column is missing or the field empty.
 std::string tableField(const std::vector<std::string>& column, int32_t v) {
-  std::size_t at = static_cast<std::size_t>(v);
-  if (!runOptions.points || at >= column.size() || column[at].empty())
-    return "-";
-  return column[at];
+  std::string field = placeField(column, v);
+  return field.empty() ? "-" : field;
 }
 
 std::string number(const char* format, double value) {

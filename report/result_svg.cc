@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "common/files.h"
-#include "common/run_options.h"
 #include "instance/centre_sets.h"
 #include "instance/coordinates.h"
 #include "instance/instance_reader.h"
@@ -370,11 +369,8 @@ void appendServiceAreas(std::string& out, const Frame& f,
 // "Lisboa (2267057)", the name or the id alone where only one is there,
 // escaped for XML; empty otherwise.
 std::string centreTitle(int32_t v) {
-  auto field = [v](const std::vector<std::string>& column) {
-    std::size_t at = static_cast<std::size_t>(v);
-    return runOptions.points && at < column.size() ? column[at] : std::string();
-  };
-  std::string name = field(pointTable.names), id = field(pointTable.ids);
+  std::string name = placeField(pointTable.names, v);
+  std::string id = placeField(pointTable.ids, v);
   std::string text =
       name.empty() || id.empty() ? name + id : name + " (" + id + ")";
   std::string escaped;
