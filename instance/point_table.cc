@@ -492,8 +492,6 @@ void parsePointTable(std::string_view text, const std::string& label,
   table.demandColumn = columns.demandName;
   table.idColumn = columns.idName;
   table.nameColumn = columns.nameName;
-  table.carryIds = !named.id.empty();
-  table.carryNames = !named.name.empty();
 
   RowScan scan;
   if (!header)

@@ -51,8 +51,6 @@ struct PointTable {
   int firstRepeatLine = 0;         // the line of the first of them
   int firstRepeatedLine = 0;       // the line it repeats
   bool degreeLike = false;         // planar, yet written and ranged as degrees
-  bool carryIds = false;           // --id-column: the ids go into the results
-  bool carryNames = false;         // --name-column: the names too
 };
 
 // The table of the run, when the instance is one; its demand column is used

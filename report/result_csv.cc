@@ -48,8 +48,8 @@ std::string resultCsv() {
   if (places)
     text += coordinatesGeographic ? ",longitude,latitude" : ",x,y";
   std::size_t n = static_cast<std::size_t>(record.vertices);
-  bool ids = places && pointTable.carryIds && pointTable.ids.size() == n;
-  bool names = places && pointTable.carryNames && pointTable.names.size() == n;
+  bool ids = places && pointTable.ids.size() == n;
+  bool names = places && pointTable.names.size() == n;
   if (ids)
     text += ",place_id";
   if (names)

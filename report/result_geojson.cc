@@ -29,10 +29,8 @@ std::string resultGeojson() {
   bool table =
       runOptions.points &&
       pointTable.points.size() == static_cast<std::size_t>(record.vertices);
-  bool ids = table && pointTable.carryIds &&
-             pointTable.ids.size() == pointTable.points.size();
-  bool names = table && pointTable.carryNames &&
-               pointTable.names.size() == pointTable.points.size();
+  bool ids = table && pointTable.ids.size() == pointTable.points.size();
+  bool names = table && pointTable.names.size() == pointTable.points.size();
   std::string text = "{\"type\":\"FeatureCollection\",\"features\":[\n";
   text.reserve(static_cast<std::size_t>(record.vertices) * 200 + 64);
   char line[160];

@@ -75,9 +75,9 @@ void addOwnNames(json& item, int vertex) {
   if (!withPlaces())
     return;
   std::size_t v = static_cast<std::size_t>(vertex);
-  if (pointTable.carryIds && v < pointTable.ids.size())
+  if (v < pointTable.ids.size())
     item["placeId"] = pointTable.ids[v];
-  if (pointTable.carryNames && v < pointTable.names.size())
+  if (v < pointTable.names.size())
     item["name"] = pointTable.names[v];
 }
 

@@ -38,7 +38,8 @@ TEST(ResultGeojsonTest, FeaturesAreTheCsvRows) {
   std::mt19937 rng(7);
   std::uniform_real_distribution<double> lat(37, 42), lon(-9.5, -6.2);
   std::uniform_int_distribution<int> people(0, 90000);
-  std::string table = "name,latitude,longitude,population\n";
+  // "place" is no name column: the features hold just the CSV's fields.
+  std::string table = "place,latitude,longitude,population\n";
   char row[96];
   int n = 80;
   for (int i = 0; i < n; ++i) {

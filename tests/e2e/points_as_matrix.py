@@ -17,6 +17,7 @@ a table has.
 """
 
 import csv
+import io
 import json
 import math
 import os
@@ -118,9 +119,14 @@ def same_run(mclp, places, demands, p, s, geographic, answer, work):
     failures = []
     if report_table != report_matrix:
         failures.append("the reports differ")
-    for name in ["pmeddata.dat", "pmedmtrx.dat", "solucaoR.txt",
-                 "r.geojson"]:
+    for name in ["pmeddata.dat", "pmedmtrx.dat", "solucaoR.txt"]:
         compare(name, table_dir, matrix_dir, failures)
+    # The table's GeoJSON adds each place's name to its properties.
+    named = json.loads(read(table_dir, "r.geojson"))
+    for feature in named["features"]:
+        del feature["properties"]["name"]
+    if named != json.loads(read(matrix_dir, "r.geojson")):
+        failures.append("r.geojson differs beyond the places' names")
     # The table's picture adds a tooltip naming each centre's place.
     picture = re.sub(rb"><title>[^<]*</title></(rect|path)>", b"/>",
                      read(table_dir, "r.svg"))
@@ -128,11 +134,13 @@ def same_run(mclp, places, demands, p, s, geographic, answer, work):
         failures.append("r.svg differs beyond the centres' tooltips")
     if b"<title>place " not in read(table_dir, "r.svg"):
         failures.append("r.svg names no centre")
-    # The table's CSV adds the places as its last two columns.
-    table_rows = read(table_dir, "r.csv").decode().splitlines()
-    matrix_rows = read(matrix_dir, "r.csv").decode().splitlines()
-    if [row.rsplit(",", 2)[0] for row in table_rows] != matrix_rows:
-        failures.append("r.csv differs beyond the coordinate columns")
+    # The table's CSV adds the places (x, y) and their names as its last
+    # columns.
+    table_rows = list(csv.reader(io.StringIO(read(table_dir, "r.csv").decode())))
+    matrix_rows = list(csv.reader(io.StringIO(read(matrix_dir, "r.csv").decode())))
+    if table_rows[0][-1] != "name" or \
+            [row[:-3] for row in table_rows] != matrix_rows:
+        failures.append("r.csv differs beyond the coordinate and name columns")
     with_places = json.loads(read(table_dir, "r.json"))
     without = json.loads(read(matrix_dir, "r.json"))
     if with_places["instance"]["layout"] != "point table" or \
@@ -142,7 +150,7 @@ def same_run(mclp, places, demands, p, s, geographic, answer, work):
         del doc["instance"], doc["demand"]
     del with_places["vertices"]
     for centre in with_places["centres"]:
-        del centre["coordinates"]
+        del centre["coordinates"], centre["name"]
     if with_places != without:
         failures.append("r.json differs beyond the coordinates")
     return failures
