@@ -84,13 +84,11 @@ class SegmentPaths {
 // Maps the coordinates onto the drawing: the bounding box scaled so that
 // its longer side is kSide, y flipped so that it grows upward.
 struct Frame {
-  double minX = 0, maxY = 0, scale = 1, left = kPad;
+  double minX = 0, maxY = 0, scale = 1, left = kPad, top = kLegend + kPad;
   double width = kMinWidth, height = kLegend + 2 * kPad;
 
   double x(const Point& p) const { return left + (p.x - minX) * scale; }
-  double y(const Point& p) const {
-    return kLegend + kPad + (maxY - p.y) * scale;
-  }
+  double y(const Point& p) const { return top + (maxY - p.y) * scale; }
 };
 
 // The shrink of the longitudes: the cosine of the middle latitude; 1 for
@@ -148,6 +146,221 @@ Frame frameOf(const std::vector<Point>& points, std::size_t legendChars) {
   f.left = (f.width - plotWidth) / 2;
   f.height = kLegend + (maxY - minY) * f.scale + 2 * kPad;
   return f;
+}
+
+// A box of the drawing's plane.
+struct Box {
+  double minX = HUGE_VAL, minY = HUGE_VAL, maxX = -HUGE_VAL, maxY = -HUGE_VAL;
+
+  void add(const Point& p) {
+    minX = std::min(minX, p.x);
+    maxX = std::max(maxX, p.x);
+    minY = std::min(minY, p.y);
+    maxY = std::max(maxY, p.y);
+  }
+  void add(const Box& b) {
+    add(Point{b.minX, b.minY});
+    add(Point{b.maxX, b.maxY});
+  }
+  double side() const { return std::max(maxX - minX, maxY - minY); }
+  // How far apart the two boxes lie: the larger of their gaps along x and
+  // along y; 0 when they overlap.
+  double gap(const Box& b) const {
+    return std::max(
+        {b.minX - maxX, minX - b.maxX, b.minY - maxY, minY - b.maxY, 0.0});
+  }
+};
+
+// The grid that groups places into clusters: cells of 1/kCells of the
+// longer side, neighbouring occupied cells in one cluster.
+constexpr int kCells = 64;
+// Below this many places the whole table is drawn at one scale.
+constexpr int kInsetPlaces = 50;
+// At most this many insets, holding at most this share of the places;
+// anything more scattered is drawn whole.
+constexpr std::size_t kMaxInsets = 4;
+constexpr double kMaxInsetShare = 0.25;
+// The largest inset, in drawing units.
+constexpr double kInsetWidth = 320, kInsetHeight = 240, kInsetMargin = 12;
+
+int findRoot(std::vector<int>& parent, int i) {
+  while (parent[i] != i)
+    i = parent[i] = parent[parent[i]];
+  return i;
+}
+
+// Places far from the rest, such as islands hundreds of kilometres off a
+// coast, would shrink the main area to a corner: each place's region, 0 for
+// the main area and k >= 1 for the k-th group drawn apart in an inset. The
+// main area is the largest cluster with every cluster that lies within half
+// its size of it; the rest gather into groups the same way. Everything is
+// region 0 for a small or scattered table.
+std::vector<int> regionsOf(const std::vector<Point>& places) {
+  std::size_t n = places.size();
+  std::vector<int> region(n, 0);
+  if (n < static_cast<std::size_t>(kInsetPlaces))
+    return region;
+  Box all;
+  for (const Point& p : places)
+    all.add(p);
+  double side = all.side();
+  if (!(side > 0) || !std::isfinite(side))
+    return region;
+  constexpr int kGrid = kCells + 1;
+  auto cellOf = [&](const Point& p) {
+    int col = std::clamp(static_cast<int>((p.x - all.minX) / side * kCells), 0,
+                         kCells);
+    int row = std::clamp(static_cast<int>((p.y - all.minY) / side * kCells), 0,
+                         kCells);
+    return row * kGrid + col;
+  };
+  std::vector<int> count(kGrid * kGrid, 0), parent(kGrid * kGrid);
+  for (int c = 0; c < kGrid * kGrid; ++c)
+    parent[c] = c;
+  for (const Point& p : places)
+    ++count[cellOf(p)];
+  for (int row = 0; row < kGrid; ++row)
+    for (int col = 0; col < kGrid; ++col) {
+      if (count[row * kGrid + col] == 0)
+        continue;
+      for (int dr = 0; dr <= 1; ++dr)
+        for (int dc = -1; dc <= 1; ++dc) {
+          int r = row + dr, c = col + dc;
+          if ((dr == 0 && dc <= 0) || c < 0 || c >= kGrid || r >= kGrid ||
+              count[r * kGrid + c] == 0)
+            continue;
+          parent[findRoot(parent, r * kGrid + c)] =
+              findRoot(parent, row * kGrid + col);
+        }
+    }
+  // The clusters: their places and boxes.
+  std::vector<int> clusterOf(kGrid * kGrid, -1);
+  std::vector<Box> boxes;
+  std::vector<std::size_t> sizes;
+  std::vector<int> placeCluster(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    int root = findRoot(parent, cellOf(places[i]));
+    if (clusterOf[root] < 0) {
+      clusterOf[root] = static_cast<int>(boxes.size());
+      boxes.emplace_back();
+      sizes.push_back(0);
+    }
+    int k = clusterOf[root];
+    placeCluster[i] = k;
+    boxes[k].add(places[i]);
+    ++sizes[k];
+  }
+  // Clusters gathered around the largest first, then around each largest
+  // left over: a group takes in every cluster within half its size.
+  std::vector<int> order(boxes.size());
+  for (std::size_t k = 0; k < order.size(); ++k)
+    order[k] = static_cast<int>(k);
+  std::stable_sort(order.begin(), order.end(),
+                   [&](int a, int b) { return sizes[a] > sizes[b]; });
+  std::vector<int> groupOf(boxes.size(), -1);
+  std::vector<Box> groups;
+  double mainSide = 0;
+  for (int first : order) {
+    if (groupOf[first] >= 0)
+      continue;
+    int g = static_cast<int>(groups.size());
+    groupOf[first] = g;
+    groups.push_back(boxes[first]);
+    // The main area's size sets how far apart a group must lie.
+    double reach =
+        0.5 * std::max(g == 0 ? boxes[first].side() : mainSide, side / kCells);
+    for (bool grown = true; grown;) {
+      grown = false;
+      for (int k : order)
+        if (groupOf[k] < 0 && groups[g].gap(boxes[k]) <= reach) {
+          groupOf[k] = g;
+          groups[g].add(boxes[k]);
+          grown = true;
+        }
+      if (g == 0)
+        reach = 0.5 * std::max(groups[0].side(), side / kCells);
+    }
+    if (g == 0)
+      mainSide = groups[0].side();
+  }
+  std::size_t apart = 0;
+  for (std::size_t k = 0; k < boxes.size(); ++k)
+    if (groupOf[k] > 0)
+      apart += sizes[k];
+  if (groups.size() < 2 || groups.size() > kMaxInsets + 1 ||
+      static_cast<double>(apart) > kMaxInsetShare * static_cast<double>(n))
+    return region;
+  for (std::size_t i = 0; i < n; ++i)
+    region[i] = groupOf[placeCluster[i]];
+  return region;
+}
+
+// The frames of the picture: the main area's, then one per inset, in a row
+// under the main area, each at the main scale or smaller to fit its box.
+struct Layout {
+  std::vector<int> region;  // each place's frame
+  std::vector<Frame> frames;
+  std::vector<Box> outlines;  // each inset's box on the picture
+  double width = kMinWidth, height = kLegend + 2 * kPad;
+
+  double x(const std::vector<Point>& places, int j) const {
+    return frames[region[j]].x(places[j]);
+  }
+  double y(const std::vector<Point>& places, int j) const {
+    return frames[region[j]].y(places[j]);
+  }
+  double scale(int j) const { return frames[region[j]].scale; }
+};
+
+Layout layoutOf(const std::vector<Point>& places, std::size_t legendChars) {
+  Layout layout;
+  layout.region = regionsOf(places);
+  int regions = places.empty() ? 1
+                               : 1 + *std::max_element(layout.region.begin(),
+                                                       layout.region.end());
+  std::vector<std::vector<Point>> members(static_cast<std::size_t>(regions));
+  for (std::size_t i = 0; i < places.size(); ++i)
+    members[layout.region[i]].push_back(places[i]);
+  Frame main = frameOf(members[0], legendChars);
+  layout.frames.push_back(main);
+  layout.width = main.width;
+  layout.height = main.height;
+  if (regions == 1)
+    return layout;
+  // The insets, left to right under the main area.
+  double left = kPad, top = main.height, row = 0;
+  for (int g = 1; g < regions; ++g) {
+    Box box;
+    for (const Point& p : members[g])
+      box.add(p);
+    double wide = box.maxX - box.minX, tall = box.maxY - box.minY;
+    double scale = main.scale;
+    if (wide > 0)
+      scale = std::min(scale, (kInsetWidth - 2 * kInsetMargin) / wide);
+    if (tall > 0)
+      scale = std::min(scale, (kInsetHeight - 2 * kInsetMargin) / tall);
+    Frame f;
+    f.minX = box.minX;
+    f.maxY = box.maxY;
+    f.scale = scale;
+    f.left = left + kInsetMargin;
+    f.top = top + kInsetMargin;
+    Box outline;
+    outline.add(Point{left, top});
+    outline.add(Point{left + wide * scale + 2 * kInsetMargin,
+                      top + tall * scale + 2 * kInsetMargin});
+    layout.frames.push_back(f);
+    layout.outlines.push_back(outline);
+    left = outline.maxX + kPad;
+    row = std::max(row, outline.maxY - top);
+  }
+  layout.height += row + kPad;
+  // The main area stays centred when the insets make the picture wider.
+  if (left > layout.width) {
+    layout.frames[0].left += (left - layout.width) / 2;
+    layout.width = left;
+  }
+  return layout;
 }
 
 // The solver's gap between its objective and its bound, as a percentage of
@@ -286,21 +499,22 @@ std::string legendText() {
   return legend;
 }
 
-void appendEdges(std::string& out, const Frame& f,
+// An edge between the main area and an inset is left out: the two ends are
+// drawn at different scales.
+void appendEdges(std::string& out, const Layout& f,
                  const std::vector<Point>& places) {
   SegmentPaths edges(out, "e");
   for (const EdgeRecord& e : edgeRecords) {
-    if (e.a == e.b)
+    if (e.a == e.b || f.region[e.a] != f.region[e.b])
       continue;
-    const Point& a = places[e.a];
-    const Point& b = places[e.b];
-    edges.add(f.x(a), f.y(a), f.x(b), f.y(b));
+    edges.add(f.x(places, e.a), f.y(places, e.a), f.x(places, e.b),
+              f.y(places, e.b));
   }
 }
 
 // Per centre, in its colour: the lines to its vertices, then their dots;
 // then the uncovered vertices in grey.
-void appendVertices(std::string& out, const Frame& f,
+void appendVertices(std::string& out, const Layout& f,
                     const std::vector<Point>& places,
                     const std::vector<int32_t>& centres,
                     const std::vector<int>& colours, double radius) {
@@ -314,24 +528,25 @@ void appendVertices(std::string& out, const Frame& f,
     if (vertices[j].covered)
       members[position[vertices[j].centre]].push_back(j);
   for (std::size_t k = 0; k < centres.size(); ++k) {
-    const Point& c = places[centres[k]];
+    int c = centres[k];
     append(out, "<g class=\"k%d\">\n", colours[k]);
     {
       SegmentPaths lines(out, "l");
       for (int j : members[k])
-        if (j != centres[k])
-          lines.add(f.x(c), f.y(c), f.x(places[j]), f.y(places[j]));
+        if (j != c && f.region[j] == f.region[c])
+          lines.add(f.x(places, c), f.y(places, c), f.x(places, j),
+                    f.y(places, j));
     }
     for (int j : members[k])
       append(out, "<circle cx=\"%.1f\" cy=\"%.1f\" r=\"%.1f\"/>\n",
-             f.x(places[j]), f.y(places[j]), radius);
+             f.x(places, j), f.y(places, j), radius);
     out += "</g>\n";
   }
   out += "<g class=\"u\">\n";
   for (int j = 0; j < n; ++j)
     if (!vertices[j].covered)
       append(out, "<circle cx=\"%.1f\" cy=\"%.1f\" r=\"%.1f\"/>\n",
-             f.x(places[j]), f.y(places[j]), radius);
+             f.x(places, j), f.y(places, j), radius);
   out += "</g>\n";
 }
 
@@ -340,17 +555,17 @@ void appendVertices(std::string& out, const Frame& f,
 // geographic places the ellipse that S on the ground makes in the drawing's
 // projection at the centre's latitude (latitude drawn as it is, longitude
 // shrunk by the cosine of the middle latitude).
-void appendServiceAreas(std::string& out, const Frame& f,
+void appendServiceAreas(std::string& out, const Layout& f,
                         const std::vector<Point>& places,
                         const std::vector<int32_t>& centres,
                         const std::vector<int>& colours, double shrink) {
   constexpr double kDegree = 3.14159265358979323846 / 180;
   double s = record.distServico;
   for (std::size_t k = 0; k < centres.size(); ++k) {
-    const Point& c = places[centres[k]];
-    double rx = s * f.scale, ry = rx;
+    int c = centres[k];
+    double rx = s * f.scale(c), ry = rx;
     if (coordinatesGeographic) {
-      ry = s / kEarthRadius / kDegree * f.scale;
+      ry = s / kEarthRadius / kDegree * f.scale(c);
       double latitude =
           coordinates[static_cast<std::size_t>(centres[k])].y * kDegree;
       // Near a pole the ellipse would widen without end; ten times the
@@ -361,7 +576,7 @@ void appendServiceAreas(std::string& out, const Frame& f,
     append(out,
            "<ellipse class=\"k%d d\" cx=\"%.1f\" cy=\"%.1f\" rx=\"%.1f\" "
            "ry=\"%.1f\"/>\n",
-           colours[k], f.x(c), f.y(c), rx, ry);
+           colours[k], f.x(places, c), f.y(places, c), rx, ry);
   }
 }
 
@@ -408,27 +623,26 @@ void endMark(std::string& out, const char* element, int32_t v) {
 
 // Each centre a square of side `mark` outlined in black; a centre that was
 // open already a diamond a little larger; a tooltip names the place.
-void appendCentres(std::string& out, const Frame& f,
+void appendCentres(std::string& out, const Layout& f,
                    const std::vector<Point>& places,
                    const std::vector<int32_t>& centres,
                    const std::vector<int>& colours, double mark) {
   for (std::size_t k = 0; k < centres.size(); ++k) {
-    const Point& c = places[centres[k]];
+    double x = f.x(places, centres[k]), y = f.y(places, centres[k]);
     if (isExistingCentre(centres[k])) {
       double h = 0.75 * mark;
       append(out,
              "<path id=\"centre-%d\" class=\"k%d m\" d=\"M%.1f %.1fL%.1f "
              "%.1fL%.1f %.1fL%.1f %.1fZ\"",
-             centres[k] + 1, colours[k], f.x(c), f.y(c) - h, f.x(c) + h, f.y(c),
-             f.x(c), f.y(c) + h, f.x(c) - h, f.y(c));
+             centres[k] + 1, colours[k], x, y - h, x + h, y, x, y + h, x - h,
+             y);
       endMark(out, "path", centres[k]);
       continue;
     }
     append(out,
            "<rect id=\"centre-%d\" class=\"k%d m\" x=\"%.1f\" y=\"%.1f\" "
            "width=\"%.1f\" height=\"%.1f\"",
-           centres[k] + 1, colours[k], f.x(c) - mark / 2, f.y(c) - mark / 2,
-           mark, mark);
+           centres[k] + 1, colours[k], x - mark / 2, y - mark / 2, mark, mark);
     endMark(out, "rect", centres[k]);
   }
 }
@@ -439,7 +653,7 @@ std::string resultSvg() {
   int n = record.vertices;
   std::string legend = legendText();
   std::vector<Point> places = drawnPlaces();
-  Frame f = frameOf(places, legend.size());
+  Layout f = layoutOf(places, legend.size());
   std::vector<int32_t> centres = distinctCentres();
   std::vector<int> colours = centreColours(places);
   // Dots shrink as vertices crowd: 5 units for 100 vertices, 2 for 5,000.
@@ -456,6 +670,12 @@ std::string resultSvg() {
          std::ceil(f.height));
   appendStyle(out, static_cast<int>(centres.size()));
   out += "<rect width=\"100%\" height=\"100%\" fill=\"#fff\"/>\n";
+  // Each inset in a thin grey frame.
+  for (const Box& b : f.outlines)
+    append(out,
+           "<rect class=\"i\" x=\"%.1f\" y=\"%.1f\" width=\"%.1f\" "
+           "height=\"%.1f\" fill=\"none\" stroke=\"#909090\"/>\n",
+           b.minX, b.minY, b.maxX - b.minX, b.maxY - b.minY);
   appendEdges(out, f, places);
   appendServiceAreas(out, f, places, centres, colours, longitudeShrink());
   appendVertices(out, f, places, centres, colours, radius);

@@ -12,8 +12,10 @@
 // is 1000 units, y grows upward, coordinates carry one decimal and styles are
 // shared through classes, so 5,000 vertices take well under a megabyte.
 // Geographic places are drawn north up in an equirectangular projection scaled
-// by the cosine of the middle latitude. The picture is never narrower than its
-// legend. With more centres than colours, neighbouring centres get colours
+// by the cosine of the middle latitude. Groups of places far from the rest
+// (islands off a coast) are drawn apart, in insets under the main area, so
+// that they do not shrink it to a corner. The picture is never narrower than
+// its legend. With more centres than colours, neighbouring centres get colours
 // that differ plainly:
 //
 //   <svg xmlns="http://www.w3.org/2000/svg" width="1040" height="1080" ...>

@@ -244,33 +244,35 @@ TEST_F(ResultSvgTest, PortugalNorthUpUnstretchedLegendInside) {
       "9999999 1 " + std::to_string(porto) + " " + std::to_string(lisbon));
   ASSERT_TRUE(coordinatesGeographic);
   ASSERT_NEAR(coordinates[porto].y, 41.15, 0.01);
-  Picture picture = render(resultSvg());
+  std::string svg = resultSvg();
+  Picture picture = render(svg);
   ASSERT_GT(picture.width, 0);
   EXPECT_LT(meanRowOf(picture, centreColour(0)),
             meanRowOf(picture, centreColour(1)) - 50);
 
-  // The mainland is the rightmost block of drawn columns: the islands lie
-  // hundreds of pixels to the west.
+  // The Azores and Madeira are drawn apart, in insets under the mainland,
+  // which keeps the whole height of the plot.
+  std::regex inset(R"re(<rect class="i" x="[-\d.]+" y="([-\d.]+)")re");
+  auto insets = std::sregex_iterator(svg.begin(), svg.end(), inset);
+  ASSERT_EQ(std::distance(insets, std::sregex_iterator()), 2);
+  // Above the insets' frames, whose line is a pixel wide.
+  int mainBottom = static_cast<int>(std::stod((*insets)[1]));
   std::vector<int> top(picture.width, picture.height),
       bottom(picture.width, -1);
-  for (int row = 40; row < picture.height; ++row)
+  for (int row = 40; row < mainBottom - 1; ++row)
     for (int col = 0; col < picture.width; ++col)
       if (!isWhite(picture, col, row)) {
         top[col] = std::min(top[col], row);
         bottom[col] = std::max(bottom[col], row);
       }
-  int right = picture.width - 1;
-  while (right >= 0 && bottom[right] < 0)
+  int left = 0, right = picture.width - 1;
+  while (left < right && bottom[left] < 0)
+    ++left;
+  while (right > left && bottom[right] < 0)
     --right;
-  ASSERT_GE(right, 0);
-  int left = right, upper = top[right], lower = bottom[right];
-  for (int col = right; col >= 0 && col > left - 20; --col)
-    if (bottom[col] >= 0) {
-      left = col;
-      upper = std::min(upper, top[col]);
-      lower = std::max(lower, bottom[col]);
-    }
-  double drawn = double(right - left + 1) / (lower - upper + 1);
+  int upper = *std::min_element(top.begin(), top.end());
+  int lower = *std::max_element(bottom.begin(), bottom.end());
+  EXPECT_GT(lower - upper, 950);
 
   PointTable places;
   parsePointTable(table, "(cities_PT.csv)", false, places);
@@ -286,8 +288,42 @@ TEST_F(ResultSvgTest, PortugalNorthUpUnstretchedLegendInside) {
   double middle = (south + north) / 2;
   double wide = greatCircleMetres({west, middle}, {east, middle});
   double tall = greatCircleMetres({west, south}, {west, north});
+  double drawn = double(right - left + 1) / (lower - upper + 1);
   EXPECT_NEAR(drawn / (wide / tall), 1.0, 0.1)
       << "drawn " << right - left + 1 << " x " << lower - upper + 1;
+
+  // Each service area as rendered spans S on the ground at its centre's
+  // latitude, within 5 %: pixels per degree from the mainland's drawn
+  // extent; the area's reach from its centre to the first white pixel in 16
+  // directions, against the ellipse S makes there (the median: a dot just
+  // outside lengthens a few).
+  constexpr double kPi = 3.14159265358979323846;
+  double perLatitude = (lower - upper + 1) / (north - south);
+  double perLongitude = (right - left + 1) / (east - west);
+  std::regex area(
+      R"re(<ellipse class="[^"]*" cx="([-\d.]+)" cy="([-\d.]+)")re");
+  int k = 0;
+  for (auto m = std::sregex_iterator(svg.begin(), svg.end(), area);
+       m != std::sregex_iterator(); ++m, ++k) {
+    double cx = std::stod((*m)[1]), cy = std::stod((*m)[2]);
+    double degrees = 30000 / kEarthRadius * 180 / kPi;
+    double latitude = coordinates[k == 0 ? porto : lisbon].y * kPi / 180;
+    double ry = degrees * perLatitude,
+           rx = degrees / std::cos(latitude) * perLongitude;
+    std::vector<double> ratios;
+    for (int d = 0; d < 16; ++d) {
+      double angle = d * kPi / 8, dx = std::cos(angle), dy = std::sin(angle);
+      double reach = 0;
+      while (!isWhite(picture, static_cast<int>(cx + (reach + 1) * dx),
+                      static_cast<int>(cy + (reach + 1) * dy)))
+        reach += 1;
+      double want = 1 / std::hypot(dx / rx, dy / ry);
+      ratios.push_back((reach + 0.5) / want);
+    }
+    std::nth_element(ratios.begin(), ratios.begin() + 8, ratios.end());
+    EXPECT_NEAR(ratios[8], 1.0, 0.05) << "centre " << k;
+  }
+  EXPECT_EQ(k, 2);
 
   int legend = legendRight(picture);
   EXPECT_GT(legend, 100);
