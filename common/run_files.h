@@ -29,13 +29,19 @@ inline constexpr const char* kCandidateSitesFile = "candidatos.txt";
 // input, like the instance.
 inline constexpr const char* kDemandFile = "demanda.txt";
 
-// The files a run may write into its folder, the solver's temporary twin of
-// "solucao.txt" included; the sets only with --open and --candidates, the
-// cover lists only with --sparse.
+// The solver's answers for a list of p (curve_file.h), with --facilities
+// LIST only.
+inline constexpr const char* kCurveFile = "curva.txt";
+inline constexpr const char* kCurveTemporary = "curva.txt.tmp";
+
+// The files a run may write into its folder, the solver's temporary twins of
+// "solucao.txt" and "curva.txt" included; the sets only with --open and
+// --candidates, the cover lists only with --sparse.
 inline constexpr const char* kRunOutputs[] = {
     kCostFile,           kDistanceFile,     kSolutionFile,
     kSolutionTemporary,  kReassignmentFile, kFixedCentresFile,
-    kCandidateSitesFile, kCoverFile};
+    kCandidateSitesFile, kCoverFile,        kCurveFile,
+    kCurveTemporary};
 
 // Sets the run's folder; empty (the default) is the working directory.
 // Called once, before any run file is used.
