@@ -12,8 +12,10 @@
 #include "instance/instance_reader.h"
 #include "instance/instance_record.h"
 #include "report/coverage.h"
+#include "report/result_curve.h"
 #include "report/result_files.h"
 #include "report/summary.h"
+#include "solver/curve_reader.h"
 #include "solver/solution_reader.h"
 #include "solver/solver_files.h"
 #include "solver/solver_run.h"
@@ -29,10 +31,14 @@ int main(int argc, char** argv) {
   loadCentreSets();
   locateSolver();
   writeSolverFiles();
+  nameCurveToSolver();
   runSolver();
+  readCurveAnswers();
   reassignToCentres();
   evaluateCoverage();
   writeResultFiles();
+  writeCurveFiles();
+  printCurve();
   printReport();
   releaseInstance();
   return 0;

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // What the long options ask of a run. The defaults leave the run exactly as
 // without options: demands from the clock or "demanda.txt", p and S from the
@@ -28,12 +29,15 @@ struct RunOptions {
   bool points = false;         // --points: the instance is a table of points
   bool geographic = false;     // --geographic: coordinates are lon, lat
   bool sparse = false;         // --sparse: only the pairs within S are held
-  bool facilitiesGiven = false;  // --facilities P
-  int32_t facilities = 0;        // the P of --facilities
-  bool serviceGiven = false;     // --service-distance S
-  float serviceDistance = 0;     // the S of --service-distance
-  std::string instanceFile;      // the file after the mode
-  char mode = 0;                 // 'B', 'G' or 'A', from -b, -g or -a
+  bool facilitiesGiven = false;       // --facilities P
+  int32_t facilities = 0;             // the P of --facilities; a list's last
+  std::vector<int32_t> facilityList;  // --facilities LIST; empty for one P
+  std::string curveFile;              // --curve FILE
+  std::string curveSvgFile;           // --curve-svg FILE
+  bool serviceGiven = false;          // --service-distance S
+  float serviceDistance = 0;          // the S of --service-distance
+  std::string instanceFile;           // the file after the mode
+  char mode = 0;                      // 'B', 'G' or 'A', from -b, -g or -a
 };
 
 // The process-wide options, set once from the command line.

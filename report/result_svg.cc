@@ -469,12 +469,9 @@ std::vector<int> centreColours(const std::vector<Point>& places) {
   return colour;
 }
 
-namespace {
+namespace {}  // namespace
 
-// S as the legend shows it: in kilometres (or metres below 1 km) for
-// geographic places, whose distances are metres; as the distances are
-// otherwise, in their own unit.
-std::string serviceText() {
+std::string serviceDistanceText() {
   double s = record.distServico;
   char text[64];
   if (!coordinatesGeographic)
@@ -486,12 +483,15 @@ std::string serviceText() {
   return text;
 }
 
+namespace {
+
 std::string legendText() {
   char legend[400];
   std::snprintf(legend, sizeof legend,
                 "n = %d, p = %d, S = %s, coverage %.2f %%, solver gap %s; %s",
-                record.vertices, record.facilidades, serviceText().c_str(),
-                coveragePercent(), gapText().c_str(),
+                record.vertices, record.facilidades,
+                serviceDistanceText().c_str(), coveragePercent(),
+                gapText().c_str(),
                 centreSets.existingGiven
                     ? "squares: new centres, diamonds: existing centres, "
                       "grey: uncovered"

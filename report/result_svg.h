@@ -35,6 +35,11 @@ std::string resultSvg();
 // Writes resultSvg() to `path`, under a temporary name until complete.
 void writeResultSvg(const std::string& path);
 
+// S as the legends show it: in kilometres (or metres below 1 km) for
+// geographic places, whose distances are metres; as the distances are
+// otherwise, in their own unit ("%.2f").
+std::string serviceDistanceText();
+
 // The k-th colour of the palette, "#rrggbb".
 const char* centreColour(int k);
 

@@ -36,6 +36,8 @@ constexpr long kGraceStepNanoseconds = 10'000'000;
 void removeSolverOutput() {
   unlink(runPath(kSolutionTemporary));
   unlink(runPath(kSolutionFile));
+  unlink(runPath(kCurveTemporary));
+  unlink(runPath(kCurveFile));
 }
 
 // The interrupt cleanup while the solver runs; only async-signal-safe calls.
