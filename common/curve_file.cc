@@ -34,8 +34,8 @@ void writeCurve(const char* path, const std::vector<CurvePoint>& points) {
     OutFile out(temporary.c_str(), message.c_str());
     out.print("%zu\n", points.size());
     for (const CurvePoint& point : points) {
-      out.print("%d %.5f %.5f %.2f %d\n", point.p, point.objective,
-                point.bound, point.seconds, point.proven ? 1 : 0);
+      out.print("%d %.5f %.5f %.2f %d\n", point.p, point.objective, point.bound,
+                point.seconds, point.proven ? 1 : 0);
       std::vector<int> centres = point.centres;
       std::sort(centres.begin(), centres.end());
       for (std::size_t k = 0; k < centres.size(); ++k)
