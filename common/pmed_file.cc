@@ -128,6 +128,11 @@ void setSiteRules(const VertexSets& sets, PmedProblem& problem) {
 
 void loadSiteRules(const char* fixedPath, const char* candidatesPath,
                    PmedProblem& problem) {
+  loadSiteRules(fixedPath, candidatesPath, {problem.p}, problem);
+}
+
+void loadSiteRules(const char* fixedPath, const char* candidatesPath,
+                   const std::vector<int>& counts, PmedProblem& problem) {
   VertexSets sets;
   if (fixedPath)
     sets.fixed = loadVertexSet(fixedPath, problem.n);
@@ -135,6 +140,7 @@ void loadSiteRules(const char* fixedPath, const char* candidatesPath,
     sets.candidates = loadVertexSet(candidatesPath, problem.n);
     sets.hasCandidates = true;
   }
-  checkVertexSets(sets, problem.p);
+  for (int p : counts)
+    checkVertexSets(sets, p);
   setSiteRules(sets, problem);
 }

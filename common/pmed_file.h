@@ -62,3 +62,8 @@ void setSiteRules(const VertexSets& sets, PmedProblem& problem);
 // leave no solution end the process with a message.
 void loadSiteRules(const char* fixedPath, const char* candidatesPath,
                    PmedProblem& problem);
+
+// The same for a problem solved for each number of centres of `counts` in
+// place of its p: the sets are checked against every one of them.
+void loadSiteRules(const char* fixedPath, const char* candidatesPath,
+                   const std::vector<int>& counts, PmedProblem& problem);

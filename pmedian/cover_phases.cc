@@ -1,6 +1,7 @@
 #include "pmedian/cover_phases.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "pmedian/cover_reduction.h"
 #include "pmedian/exact_cover.h"
@@ -45,10 +46,18 @@ void searchFound(CoverWorkshop& shop, CoverLane& lane) {
 // Greedy start and first descent. On a problem so large that the descent
 // would take the whole cap (100,000 points), it stops at half the time
 // left, so that the bound gets the other half: an answer without a bound
-// has no honest gap.
+// has no honest gap. An answer for fewer centres, grown to p, starts the
+// descent instead when it covers more, so that more centres never cover
+// less.
 void startPhase(CoverWorkshop& shop, CoverLane& lane) {
   SearchEffort& effort = *lane.effort;
   greedyCover(shop.model, shop.state, effort);
+  if (!shop.previous.empty()) {
+    CoverState grown;
+    growCover(shop.model, grown, shop.previous, effort);
+    if (grown.covered > shop.state.covered)
+      shop.state = std::move(grown);
+  }
   double deadline = effort.deadline;
   if (deadline > 0)
     effort.deadline = std::max(

@@ -17,6 +17,9 @@ struct CoverWorkshop {
   const CoverModel& model;  // as read: the searches' path keeps to it
   const SolveOptions& options;
   CoverState state;  // the search lane's solution
+  // An answer for fewer centres (the last p of a list), which the start
+  // grows to p when that covers more than the greedy start; empty: none.
+  std::vector<int> previous;
   // The relaxation and branch and cut work on a copy with the vertices
   // that the same candidates cover merged into one (fewer rows).
   CoverModel exactModel;

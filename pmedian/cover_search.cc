@@ -56,15 +56,20 @@ SwapRoom swapRoom(const CoverModel& model) {
   return {model.p - fixedCount(model), allowedCount(model) - model.p};
 }
 
-// Opens the fixed centres, then the others one at a time, each among the
-// `choices` allowed closed candidates of largest gain (lowest index among
-// equals): the first of them, or one drawn by `random` when given.
+// Opens the fixed centres and those of `from`, then the others one at a
+// time, each among the `choices` allowed closed candidates of largest gain
+// (lowest index among equals): the first of them, or one drawn by `random`
+// when given.
 void openByGain(const CoverModel& model, CoverState& state, int choices,
-                RandomStream* random, SearchEffort& effort) {
+                RandomStream* random, SearchEffort& effort,
+                const std::vector<int>& from = {}) {
   startCoverState(model, state);
   for (int i = 0; i < model.n; ++i)
     if (siteRule(model, i) > 0)
       openCover(model, state, i);
+  for (int c : from)
+    if (state.position[c] < 0)
+      openCover(model, state, c);
   choices = std::min(choices, swapRoom(model).closed + 1);
   auto after = [&](int a, int b) {
     return state.gain[a] > state.gain[b] ||
@@ -231,6 +236,11 @@ void closeCover(const CoverModel& model, CoverState& state, int r) {
 void greedyCover(const CoverModel& model, CoverState& state,
                  SearchEffort& effort) {
   openByGain(model, state, 1, nullptr, effort);
+}
+
+void growCover(const CoverModel& model, CoverState& state,
+               const std::vector<int>& from, SearchEffort& effort) {
+  openByGain(model, state, 1, nullptr, effort, from);
 }
 
 namespace {

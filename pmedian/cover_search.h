@@ -55,6 +55,12 @@ void closeCover(const CoverModel& model, CoverState& state, int r);
 void greedyCover(const CoverModel& model, CoverState& state,
                  SearchEffort& effort);
 
+// Opens the allowed centres `from` (an answer for fewer centres) with the
+// fixed ones, then as greedyCover until p are open: the answer for fewer
+// centres with the sites that add most to it.
+void growCover(const CoverModel& model, CoverState& state,
+               const std::vector<int>& from, SearchEffort& effort);
+
 // The swap of largest coverage gain (delta may be 0 or negative when no swap
 // improves), among the moves `tabu` allows when given; in = -1 when there is
 // no such move.

@@ -33,6 +33,8 @@ void watchInterrupts() {
     // as a complete one.
     unlink(kSolutionTemporary);
     unlink(kSolutionFile);
+    unlink(kCurveTemporary);
+    unlink(kCurveFile);
     _exit(128 + signal);
   }).detach();
 }

@@ -119,14 +119,18 @@ int bestSingleCentre(const PmedProblem& problem) {
   return best;
 }
 
-std::vector<int> greedyMedian(const PmedProblem& problem,
-                              SearchEffort& effort) {
+std::vector<int> greedyMedian(const PmedProblem& problem, SearchEffort& effort,
+                              const std::vector<int>& from) {
   int n = problem.n;
-  // The fixed centres open first; without any, the best single centre.
+  // The fixed centres and those of `from` open first; without any, the
+  // best single centre.
   std::vector<int> centres;
   for (int i = 0; i < n; ++i)
     if (siteRule(problem, i) > 0)
       centres.push_back(i);
+  for (int c : from)
+    if (siteRule(problem, c) == 0)
+      centres.push_back(c);
   if (centres.empty())
     centres.push_back(bestSingleCentre(problem));
   effort.work += static_cast<std::int64_t>(n) * n;

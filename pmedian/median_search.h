@@ -34,11 +34,12 @@ void setMedianCentres(const PmedProblem& problem, MedianState& state,
 // The cost of `centres`, recomputed from the matrix.
 double medianCost(const PmedProblem& problem, const std::vector<int>& centres);
 
-// The p centres chosen greedily: the fixed ones (or, without any, the best
-// single centre), then each the allowed one of largest decrease of cost
-// (lowest index among equals); gains are re-priced lazily, as they only
-// shrink.
-std::vector<int> greedyMedian(const PmedProblem& problem, SearchEffort& effort);
+// The p centres chosen greedily: the fixed ones and the allowed ones of
+// `from` (an answer for fewer centres; or, without any, the best single
+// centre), then each the allowed one of largest decrease of cost (lowest
+// index among equals); gains are re-priced lazily, as they only shrink.
+std::vector<int> greedyMedian(const PmedProblem& problem, SearchEffort& effort,
+                              const std::vector<int>& from = {});
 
 // The best single allowed centre, exactly: the row of least sum.
 int bestSingleCentre(const PmedProblem& problem);

@@ -1,7 +1,10 @@
 #include "pmedian/pmed_solve.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <functional>
+#include <utility>
 
 #include "pmedian/cover_incumbent.h"
 #include "pmedian/cover_model.h"
@@ -50,8 +53,11 @@ std::vector<int> forcedCentres(int n, int p, const std::vector<int>& site) {
   return centres;
 }
 
+// `previous`, an answer for fewer centres, may start the schedule (see
+// CoverWorkshop); empty for none.
 SolveOutcome solveCovering(const CoverModel& model, const SolveOptions& options,
-                           SearchEffort& effort) {
+                           SearchEffort& effort,
+                           const std::vector<int>& previous = {}) {
   CoverIncumbent incumbent(model.totalWeight, coverTolerance(model),
                            model.integral);
   std::vector<int> forced = forcedCentres(model.n, model.p, model.site);
@@ -63,6 +69,7 @@ SolveOutcome solveCovering(const CoverModel& model, const SolveOptions& options,
     incumbent.offerBound(covered, "inicio");
   } else {
     CoverWorkshop shop(model, options);
+    shop.previous = previous;
     runCoverSchedule(coverPhases(shop), incumbent, effort);
   }
   IncumbentView answer = incumbent.view();
@@ -77,8 +84,11 @@ SolveOutcome solveCovering(const CoverModel& model, const SolveOptions& options,
   return outcome;
 }
 
+// `previous`, an answer for fewer centres, grown to p starts the search in
+// place of the greedy start when it costs less; empty for none.
 SolveOutcome solveMedian(const PmedProblem& problem,
-                         const SolveOptions& options, SearchEffort& effort) {
+                         const SolveOptions& options, SearchEffort& effort,
+                         const std::vector<int>& previous = {}) {
   SolveOutcome outcome;
   int n = problem.n;
   outcome.centres = forcedCentres(n, problem.p, problem.site);
@@ -95,6 +105,11 @@ SolveOutcome solveMedian(const PmedProblem& problem,
   bool whole = wholeCosts(problem);
   MedianState state;
   setMedianCentres(problem, state, greedyMedian(problem, effort));
+  if (!previous.empty()) {
+    std::vector<int> grown = greedyMedian(problem, effort, previous);
+    if (medianCost(problem, grown) < state.cost)
+      setMedianCentres(problem, state, grown);
+  }
   notePhase("inicio");
   improveMedian(problem, state, effort);
   markBest(effort, state.centres, state.cost);
@@ -122,6 +137,21 @@ SolveOutcome solveMedian(const PmedProblem& problem,
 }  // namespace
 
 namespace {
+
+// Each vertex costs the most any candidate would charge it, for a covering
+// problem its whole demand: the cost of no centre.
+double noCentreCost(const PmedProblem& problem) {
+  double objective = 0;
+  int n = problem.n;
+  for (int j = 0; j < n; ++j) {
+    float worst = 0;
+    for (int i = 0; i < n; ++i)
+      worst =
+          std::max(worst, problem.cost[static_cast<std::size_t>(i) * n + j]);
+    objective += worst;
+  }
+  return objective;
+}
 
 // No centre serves anyone: each vertex costs `objective` in all, proven.
 SolveOutcome nothingOpen(double objective) {
@@ -163,20 +193,8 @@ void endEffort(const SearchEffort& effort, SolveOutcome& outcome) {
 
 SolveOutcome solvePmed(const PmedProblem& problem,
                        const SolveOptions& options) {
-  if (problem.p == 0) {
-    // Each vertex costs the most any candidate would charge it, for a
-    // covering problem its whole demand.
-    double objective = 0;
-    int n = problem.n;
-    for (int j = 0; j < n; ++j) {
-      float worst = 0;
-      for (int i = 0; i < n; ++i)
-        worst =
-            std::max(worst, problem.cost[static_cast<std::size_t>(i) * n + j]);
-      objective += worst;
-    }
-    return nothingOpen(objective);
-  }
+  if (problem.p == 0)
+    return nothingOpen(noCentreCost(problem));
   SearchEffort effort = startEffort(options);
   CoverModel model;
   bool covering = buildCoverModel(problem, model);
@@ -204,4 +222,128 @@ SolveOutcome solveCoverLists(CoverLists& lists, const std::vector<int>& site,
   SolveOutcome outcome = coverOutcome(model, options, effort);
   endEffort(effort, outcome);
   return outcome;
+}
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double secondsSince(Clock::time_point start) {
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// Solves one p of a list within `run`, from `previous`, the answer for the
+// p before (empty for the first).
+using PointSolve = std::function<SolveOutcome(
+    int p, const SolveOptions& run, const std::vector<int>& previous)>;
+
+// Solves each p of `list` in turn by `solve`, the first charged with what
+// was spent before and since `start`.
+std::vector<CurveOutcome> solveEach(const std::vector<int>& list,
+                                    const SolveOptions& options,
+                                    Clock::time_point start,
+                                    const PointSolve& solve) {
+  std::vector<CurveOutcome> curve;
+  std::vector<int> previous;
+  int count = static_cast<int>(list.size());
+  for (int k = 0; k < count; ++k) {
+    Clock::time_point begun = Clock::now();
+    CurveOutcome point;
+    point.p = list[static_cast<std::size_t>(k)];
+    point.secondsBefore =
+        k == 0 ? options.secondsBefore + secondsSince(start) : 0;
+    SolveOptions run = options;
+    run.secondsBefore = point.secondsBefore;
+    noteCurvePoint(point.p, k + 1, count);
+    point.outcome = solve(point.p, run, previous);
+    point.seconds = point.secondsBefore + secondsSince(begun);
+    previous = point.outcome.centres;
+    curve.push_back(std::move(point));
+  }
+  return curve;
+}
+
+// A bound for more centres bounds fewer: each bound rises to the best of
+// those after it, within its objective; an objective within `tolerance`
+// (of its size) of its bound is proven, as of the end of its solve.
+void settleCurve(std::vector<CurveOutcome>& curve,
+                 const std::function<double(double)>& tolerance) {
+  double bound = 0;
+  for (std::size_t k = curve.size(); k-- > 0;) {
+    SolveOutcome& outcome = curve[k].outcome;
+    bound = std::max(bound, outcome.bound);
+    outcome.bound = std::min(bound, outcome.objective);
+    if (!outcome.proven &&
+        outcome.objective <= outcome.bound + tolerance(outcome.objective)) {
+      outcome.proven = true;
+      outcome.secondsProven = curve[k].seconds - curve[k].secondsBefore;
+    }
+  }
+}
+
+std::vector<CurveOutcome> coverCurve(CoverModel& model,
+                                     const std::vector<int>& list,
+                                     const SolveOptions& options,
+                                     Clock::time_point start) {
+  dropForbiddenSites(model);
+  noteCovering(true);
+  std::vector<CurveOutcome> curve = solveEach(
+      list, options, start,
+      [&model](int p, const SolveOptions& run,
+               const std::vector<int>& previous) {
+        model.p = p;
+        if (p == 0) {
+          SolveOutcome outcome = nothingOpen(model.totalWeight);
+          outcome.covering = true;
+          outcome.totalDemand = model.totalWeight;
+          return outcome;
+        }
+        SearchEffort effort = startEffort(run);
+        SolveOutcome outcome = solveCovering(model, run, effort, previous);
+        endEffort(effort, outcome);
+        return outcome;
+      });
+  double tolerance = coverTolerance(model);
+  settleCurve(curve, [tolerance](double) { return tolerance; });
+  return curve;
+}
+
+}  // namespace
+
+std::vector<CurveOutcome> solvePmedCurve(PmedProblem& problem,
+                                         const std::vector<int>& list,
+                                         const SolveOptions& options) {
+  Clock::time_point start = Clock::now();
+  CoverModel model;
+  if (buildCoverModel(problem, model))
+    return coverCurve(model, list, options, start);
+  noteCovering(false);
+  std::vector<CurveOutcome> curve = solveEach(
+      list, options, start,
+      [&problem](int p, const SolveOptions& run,
+                 const std::vector<int>& previous) {
+        problem.p = p;
+        if (p == 0)
+          return nothingOpen(noCentreCost(problem));
+        SearchEffort effort = startEffort(run);
+        SolveOutcome outcome = solveMedian(problem, run, effort, previous);
+        endEffort(effort, outcome);
+        return outcome;
+      });
+  bool whole = wholeCosts(problem);
+  settleCurve(curve, [whole](double objective) {
+    return valueTolerance(whole, objective);
+  });
+  return curve;
+}
+
+std::vector<CurveOutcome> solveCoverListsCurve(CoverLists& lists,
+                                               const std::vector<int>& site,
+                                               const std::vector<int>& list,
+                                               const SolveOptions& options) {
+  Clock::time_point start = Clock::now();
+  CoverModel model;
+  buildCoverModel(lists, site, model);
+  lists = CoverLists();
+  return coverCurve(model, list, options, start);
 }

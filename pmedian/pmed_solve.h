@@ -42,3 +42,32 @@ SolveOutcome solvePmed(const PmedProblem& problem, const SolveOptions& options);
 // released once the model is built.
 SolveOutcome solveCoverLists(CoverLists& lists, const std::vector<int>& site,
                              const SolveOptions& options);
+
+// The answer for one p of a list.
+struct CurveOutcome {
+  int p = 0;
+  SolveOutcome outcome;
+  double secondsBefore = 0;  // spent before its solve began: for the first
+                             // p the reading and the model's building
+  double seconds = 0;        // spent on it, secondsBefore included
+};
+
+// Solves `problem` for each p of `list` in place of its own p (which it is
+// left holding): increasing, each within 0 … n, the site rules checked
+// against every one. The model is built once; each p has its own cap
+// options.runSeconds, the first counting options.secondsBefore and the
+// building against it. The answer for one p, grown to the next by the sites
+// that add most, starts the next when better than its greedy start, so
+// that more centres never do worse. Then each bound is raised to the best
+// bound of any larger p (fewer centres never do better), capped at its
+// objective, and an answer within the tolerance of its bound is proven.
+std::vector<CurveOutcome> solvePmedCurve(PmedProblem& problem,
+                                         const std::vector<int>& list,
+                                         const SolveOptions& options);
+
+// The same for the covering problem of `lists` within the site rules
+// `site`; the lists are released once the model is built.
+std::vector<CurveOutcome> solveCoverListsCurve(CoverLists& lists,
+                                               const std::vector<int>& site,
+                                               const std::vector<int>& list,
+                                               const SolveOptions& options);

@@ -7,6 +7,7 @@
 #include <condition_variable>
 #include <cstdio>
 #include <mutex>
+#include <string>
 #include <thread>
 
 namespace {
@@ -23,6 +24,7 @@ struct ProgressRecord {
   std::atomic<double> best{0};
   std::atomic<double> bound{0};
   std::string shortened;  // under `lock`
+  std::string point;      // under `lock`; see noteCurvePoint
   std::chrono::steady_clock::time_point start;
   bool drawn = false;  // a line is on the terminal now (drawing thread's)
   bool stop = false;   // under `lock`
@@ -63,9 +65,10 @@ void drawLoop() {
   for (;;) {
     if (progress.wake.wait_until(hold, next, [] { return progress.stop; }))
       break;
-    std::string text = progressText(
-        secondsSinceStart(), phasesRunning().c_str(), progress.covering.load(),
-        progress.best.load(), progress.bound.load(), progress.shortened);
+    std::string text =
+        progressText(secondsSinceStart(), phasesRunning().c_str(),
+                     progress.covering.load(), progress.best.load(),
+                     progress.bound.load(), progress.shortened, progress.point);
     std::fprintf(stderr, "\r\033[K%s", text.c_str());
     std::fflush(stderr);
     progress.drawn = true;
@@ -83,10 +86,12 @@ void drawLoop() {
 
 std::string progressText(double seconds, const char* phase, bool covering,
                          double best, double bound,
-                         const std::string& shortened) {
-  char text[160];
-  std::snprintf(text, sizeof text, "Corvadel: %.0f s %s %s %.2f limite %.2f",
-                seconds, phase, covering ? "cobertura" : "custo", best, bound);
+                         const std::string& shortened,
+                         const std::string& point) {
+  char text[200];
+  std::snprintf(text, sizeof text, "Corvadel: %s%.0f s %s %s %.2f limite %.2f",
+                point.c_str(), seconds, phase, covering ? "cobertura" : "custo",
+                best, bound);
   if (shortened.empty())
     return text;
   return std::string(text) + " (sem tempo: " + shortened + ")";
@@ -109,6 +114,15 @@ void notePhaseShortened(const char* phase) {
   if (!progress.shortened.empty())
     progress.shortened += ' ';
   progress.shortened += phase;
+}
+
+void noteCurvePoint(int p, int index, int count) {
+  std::lock_guard<std::mutex> hold(progress.lock);
+  progress.point = "p " + std::to_string(p) + " (" + std::to_string(index) +
+                   " de " + std::to_string(count) + "): ";
+  progress.shortened.clear();
+  progress.best = 0;
+  progress.bound = 0;
 }
 
 void noteBest(double best) { progress.best = best; }

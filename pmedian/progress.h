@@ -10,10 +10,12 @@
 // The text of one progress line (no line end): elapsed seconds, the phase,
 // the best solution (coverage for a covering problem, else cost) and the
 // bound proven so far; then, when some are, the phases that the run's cap
-// cut short or left out, "(sem tempo: limite relaxacao)".
+// cut short or left out, "(sem tempo: limite relaxacao)". A run for a list
+// of p names the one being solved first, `point` as "p 50 (3 de 10): ".
 std::string progressText(double seconds, const char* phase, bool covering,
                          double best, double bound,
-                         const std::string& shortened = "");
+                         const std::string& shortened = "",
+                         const std::string& point = "");
 
 // Starts the clock of the line, and its drawing thread when `wanted` and
 // standard error is a terminal.
@@ -34,6 +36,11 @@ void notePhase(int slot, const char* phase);
 // Notes that the run's cap cut phase `phase` short or left it out: a large
 // problem may not finish its start or its bound within the cap.
 void notePhaseShortened(const char* phase);
+
+// Notes that the p of a list now solved is `p`, the `index`-th (from 1) of
+// `count`; the phases cut short, the best solution and the bound start
+// afresh.
+void noteCurvePoint(int p, int index, int count);
 
 // Notes the best solution (coverage or cost) and the bound known.
 void noteBest(double best);

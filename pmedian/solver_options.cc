@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "common/curve_file.h"
 #include "common/fatal.h"
 #include "common/run_files.h"
 #include "common/token_reader.h"
@@ -55,6 +56,11 @@ SolverOptions parseSolverOptions(int argc, char** argv) {
       ++k;
     } else if (std::strcmp(option, kCoverFileOption) == 0) {
       options.coverPath = valueOf(argc, argv, k);
+      ++k;
+    } else if (std::strcmp(option, kCurveOption) == 0) {
+      const char* list = valueOf(argc, argv, k);
+      if (!parseCurveList(list, options.curve))
+        fatalExit("\n>>> Valor invalido para a opcao %s: %s", option, list);
       ++k;
     } else if (std::strcmp(option, "-L") == 0) {
       options.solve.runSeconds = secondsValue(option, valueOf(argc, argv, k));

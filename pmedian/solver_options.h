@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include "pmedian/pmed_solve.h"
 
 // The command line of the solver program. The tool runs it with none, so
@@ -17,6 +19,12 @@
 //   -K FILE     read the covering problem as cover lists from FILE
 //               ("pmedcob.dat", common/cover_file.h) in place of
 //               "pmeddata.dat"
+//   -P LIST     solve for each p of LIST ("10,20,50", increasing) in place
+//               of the file's p, each within its own -L cap, reading and
+//               building the problem once; leaves "curva.txt" with every
+//               answer (common/curve_file.h) and "solucao.txt" with the
+//               last, and a summary line for each p, "p N " after
+//               "Corvadel: "
 //   -q          no summary line on the console
 //   -v          the summary line adds read time, time of the final solution,
 //               time of the proof, rounds run and the model solved
@@ -25,6 +33,7 @@ struct SolverOptions {
   const char* fixedPath = nullptr;       // -F; nullptr when not given
   const char* candidatesPath = nullptr;  // -C
   const char* coverPath = nullptr;       // -K
+  std::vector<int> curve;                // -P; empty when not given
   bool quiet = false;
   bool verbose = false;
 };

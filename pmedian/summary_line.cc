@@ -26,6 +26,13 @@ std::string summaryLine(const SolveOutcome& outcome, double seconds) {
   return text;
 }
 
+std::string pointSummaryLine(int p, const SolveOutcome& outcome,
+                             double seconds) {
+  std::string line = summaryLine(outcome, seconds);
+  const std::string head = "\nCorvadel: ";
+  return head + "p " + std::to_string(p) + " " + line.substr(head.size());
+}
+
 std::string summaryDetails(const SolveOutcome& outcome, double readSeconds) {
   char text[256];
   std::snprintf(

@@ -14,6 +14,10 @@
 //              L.
 std::string summaryLine(const SolveOutcome& outcome, double seconds);
 
+// The same for one p of a list: "p N " after "Corvadel: ".
+std::string pointSummaryLine(int p, const SolveOutcome& outcome,
+                             double seconds);
+
 // What -v adds: " [leitura R achado F prova P rodadas N cobertura|mediana]",
 // the read time, the times of the final solution and of the proof (-1 when
 // not proven), counted from the program's start, and the rounds run.

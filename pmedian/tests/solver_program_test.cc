@@ -110,6 +110,21 @@ TEST_F(SolverProgramTest, FailuresLeaveNoAnswer) {
   EXPECT_EQ(console_, "\n>>> Valor invalido para a opcao -L: nan");
   EXPECT_EQ(run("-q -L"), 1);
   EXPECT_EQ(console_, "\n>>> Opcao -L sem valor");
+  // A list of p: a bad one, or one beyond the vertices, is refused before
+  // solving, and no curve of an earlier run is left either.
+  const Case lists[] = {
+      {"-P 2,1", "\n>>> Valor invalido para a opcao -P: 2,1"},
+      {"-P 1,,2", "\n>>> Valor invalido para a opcao -P: 1,,2"},
+      {"-P", "\n>>> Opcao -P sem valor"},
+      {"-P 1,3", "\n>>> 3 centros para apenas 2 vertices"},
+  };
+  for (const Case& c : lists) {
+    put("curva.txt", "1\n1 0 0 0 1\n0\n9999999\n");
+    EXPECT_EQ(run(c.data), 1) << c.data;
+    EXPECT_EQ(console_, c.message);
+    EXPECT_FALSE(has("curva.txt"));
+    EXPECT_FALSE(has("solucao.txt"));
+  }
 }
 
 // A covering problem on a ring of 60 vertices, each covering itself and its
@@ -244,6 +259,8 @@ TEST_F(SolverProgramTest, FixedCentresAndCandidateSitesAreHonoured) {
       {"-F nada.txt", "\n>>> Arquivo de dados nada.txt nao pode ser aberto",
        nullptr},
       {"-F tres.txt", "\n>>> 3 centros abertos para apenas 2 centros", nullptr},
+      {"-F tres.txt -P 2,5", "\n>>> 3 centros abertos para apenas 2 centros",
+       nullptr},
       {"-C um.txt", "\n>>> Apenas 1 locais permitidos para 2 centros", nullptr},
       {"-F um.txt -C um.txt", "\n>>> Apenas 1 locais permitidos para 2 centros",
        nullptr},
