@@ -27,7 +27,8 @@ bool parseFacilityList(std::string_view text, std::vector<int32_t>& list) {
         !positive(rest.substr(0, second), last) ||
         (second != std::string_view::npos &&
          !positive(rest.substr(second + 1), step)) ||
-        last < first || (static_cast<int64_t>(last) - first) / step >= kMostValues)
+        last < first ||
+        (static_cast<int64_t>(last) - first) / step >= kMostValues)
       return false;
     for (int64_t p = first; p <= last; p += step)
       list.push_back(static_cast<int32_t>(p));

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/facility_list.h"
 #include "common/fatal.h"
 #include "common/run_files.h"
 #include "common/run_options.h"
@@ -32,43 +33,6 @@ void printModes() {
 [[noreturn]] void usage() {
   printModes();
   std::exit(1);
-}
-
-[[noreturn]] void help() {
-  printModes();
-  std::fputs(
-      "\n*** Options, before -b, -g or -a:\n"
-      "\n***>--seed N              random demands from seed N (0 ... "
-      "4294967295)"
-      "\n***>--demand FILE         demands from FILE, laid out as "
-      "demanda.txt"
-      "\n***>--time-limit SECONDS  the solver program's whole-run cap"
-      "\n***>--json FILE           the result as JSON"
-      "\n***>--csv FILE            one row per vertex"
-      "\n***>--centres FILE        one line per centre: its place and what it "
-      "covers"
-      "\n***>--svg FILE            a picture of the solution (needs "
-      "coordinates)"
-      "\n***>--coords FILE         coordinates: n lines \"x y\", or TSPLIB"
-      "\n***>--points              FILE is a table of points (x y [demand]),"
-      " with -g or -a"
-      "\n***>--geographic          coordinates are longitude, latitude (a"
-      " header's x, y too)"
-      "\n***>--demand-column NAME  the demand column of a table of points"
-      "\n***>--id-column NAME      the places' own ids, carried to the results"
-      "\n***>--name-column NAME    the places' names, carried to the results"
-      "\n***>--facilities P        p, instead of the instance file's"
-      "\n***>--service-distance S  S, instead of the instance file's"
-      "\n***>--geojson FILE        the result as GeoJSON (needs coordinates)"
-      "\n***>--workdir DIR         the folder for the solver's files"
-      "\n***>--open FILE           centres that exist already and stay open"
-      "\n***>--candidates FILE     the only sites where new centres may open"
-      "\n***>--sparse              hold only the pairs within S (tables of "
-      "points, edge lists)"
-      "\n***>--help                this text"
-      "\n***>--version             the version\n",
-      stdout);
-  std::exit(0);
 }
 
 bool parseSeed(std::string_view text, uint32_t& seed) {
@@ -98,92 +62,146 @@ bool parseDistance(std::string_view text, float& distance) {
   return true;
 }
 
-// A file name option's value; an empty name cannot be created or opened.
-const char* fileValue(const char* value) {
+// A file name or column name option's value; an empty one names nothing.
+const char* nonEmpty(const char* value) {
   if (*value == '\0')
     usage();
   return value;
+}
+
+[[noreturn]] void help();
+
+// One long option: its name, the placeholder of its value in the help
+// (nullptr: the option takes no value), its help line, and what it does.
+// `store` gets the next argument when the option takes a value, nullptr
+// otherwise; it calls usage() when the value does not convert.
+struct Option {
+  const char* name;
+  const char* value;
+  const char* help;
+  void (*store)(const char* value);
+};
+
+// Every long option, in the order the help lists them.
+constexpr Option kOptions[] = {
+    {"--seed", "N", "random demands from seed N (0 ... 4294967295)",
+     [](const char* value) {
+       if (!parseSeed(value, runOptions.seed))
+         usage();
+       runOptions.seedGiven = true;
+     }},
+    {"--demand", "FILE", "demands from FILE, laid out as demanda.txt",
+     [](const char* value) { runOptions.demandFile = nonEmpty(value); }},
+    {"--time-limit", "SECONDS", "the solver program's whole-run cap",
+     [](const char* value) {
+       // Checked as the solver program checks it, which it is passed on to.
+       double seconds;
+       if (!parseSeconds(value, seconds))
+         usage();
+       runOptions.timeLimit = value;
+       solverArguments = {"-L", value};
+     }},
+    {"--json", "FILE", "the result as JSON",
+     [](const char* value) { runOptions.jsonFile = nonEmpty(value); }},
+    {"--csv", "FILE", "one row per vertex",
+     [](const char* value) { runOptions.csvFile = nonEmpty(value); }},
+    {"--centres", "FILE", "one line per centre: its place and what it covers",
+     [](const char* value) { runOptions.centresFile = nonEmpty(value); }},
+    {"--svg", "FILE", "a picture of the solution (needs coordinates)",
+     [](const char* value) { runOptions.svgFile = nonEmpty(value); }},
+    {"--coords", "FILE", "coordinates: n lines \"x y\", or TSPLIB",
+     [](const char* value) { runOptions.coordsFile = nonEmpty(value); }},
+    {"--points", nullptr,
+     "FILE is a table of points (x y [demand]), with -g or -a",
+     [](const char*) { runOptions.points = true; }},
+    {"--geographic", nullptr,
+     "coordinates are longitude, latitude (a header's x, y too)",
+     [](const char*) { runOptions.geographic = true; }},
+    {"--demand-column", "NAME", "the demand column of a table of points",
+     [](const char* value) { runOptions.demandColumn = nonEmpty(value); }},
+    {"--id-column", "NAME", "the places' own ids, carried to the results",
+     [](const char* value) { runOptions.idColumn = nonEmpty(value); }},
+    {"--name-column", "NAME", "the places' names, carried to the results",
+     [](const char* value) { runOptions.nameColumn = nonEmpty(value); }},
+    {"--facilities", "P",
+     "p, instead of the instance file's; a list, 10,20,50 or "
+     "25:250:25, for a curve",
+     [](const char* value) {
+       // One p as always, or a list or range of p for a coverage curve,
+       // whose last (largest) p the solver's input is written for.
+       runOptions.facilityList.clear();
+       if (parseFacilityList(value, runOptions.facilityList))
+         runOptions.facilities = runOptions.facilityList.back();
+       else if (!parseCount(value, runOptions.facilities))
+         usage();
+       runOptions.facilitiesGiven = true;
+     }},
+    {"--service-distance", "S", "S, instead of the instance file's",
+     [](const char* value) {
+       if (!parseDistance(value, runOptions.serviceDistance))
+         usage();
+       runOptions.serviceGiven = true;
+     }},
+    {"--geojson", "FILE", "the result as GeoJSON (needs coordinates)",
+     [](const char* value) { runOptions.geojsonFile = nonEmpty(value); }},
+    {"--workdir", "DIR", "the folder for the solver's files",
+     [](const char* value) { runOptions.workFolder = nonEmpty(value); }},
+    {"--open", "FILE", "centres that exist already and stay open",
+     [](const char* value) { runOptions.openFile = nonEmpty(value); }},
+    {"--candidates", "FILE", "the only sites where new centres may open",
+     [](const char* value) { runOptions.candidatesFile = nonEmpty(value); }},
+    {"--curve", "FILE", "with --facilities LIST: the coverage curve as CSV",
+     [](const char* value) { runOptions.curveFile = nonEmpty(value); }},
+    {"--curve-svg", "FILE",
+     "with --facilities LIST: the coverage curve as a picture",
+     [](const char* value) { runOptions.curveSvgFile = nonEmpty(value); }},
+    {"--sparse", nullptr,
+     "hold only the pairs within S (tables of points, edge lists)",
+     [](const char*) { runOptions.sparse = true; }},
+    {"--help", nullptr, "this text", [](const char*) { help(); }},
+    {"--version", nullptr, "the version",
+     [](const char*) {
+       std::printf("%s\n", kVersion);
+       std::exit(0);
+     }},
+};
+
+// The help's first column: an option and its placeholder, padded to this
+// width and followed by two spaces. A longer one pushes its help text right.
+constexpr int kHelpColumn = 20;
+
+[[noreturn]] void help() {
+  printModes();
+  std::fputs("\n*** Options, before -b, -g or -a:\n", stdout);
+  for (const Option& option : kOptions) {
+    std::string column = option.name;
+    if (option.value != nullptr)
+      column.append(" ").append(option.value);
+    std::printf("\n***>%-*s  %s", kHelpColumn, column.c_str(), option.help);
+  }
+  std::fputs("\n", stdout);
+  std::exit(0);
 }
 
 // Reads the option at argv[k] (which starts with "--") and its value, if it
 // takes one; returns the index of the argument after them. The last
 // occurrence of an option wins.
 int readOption(int argc, char** argv, int k) {
-  std::string_view option = argv[k];
-  if (option == "--help")
-    help();
-  if (option == "--version") {
-    std::printf("%s\n", kVersion);
-    std::exit(0);
+  std::string_view name = argv[k];
+  for (const Option& option : kOptions) {
+    if (name != option.name)
+      continue;
+    if (option.value == nullptr) {
+      option.store(nullptr);
+      return k + 1;
+    }
+    // An option with a value takes the next argument, whatever it is.
+    if (k + 1 >= argc)
+      usage();
+    option.store(argv[k + 1]);
+    return k + 2;
   }
-  if (option == "--points") {
-    runOptions.points = true;
-    return k + 1;
-  }
-  if (option == "--geographic") {
-    runOptions.geographic = true;
-    return k + 1;
-  }
-  if (option == "--sparse") {
-    runOptions.sparse = true;
-    return k + 1;
-  }
-  // Every other option takes the next argument as its value.
-  if (k + 1 >= argc)
-    usage();
-  const char* value = argv[k + 1];
-  if (option == "--seed") {
-    if (!parseSeed(value, runOptions.seed))
-      usage();
-    runOptions.seedGiven = true;
-  } else if (option == "--facilities") {
-    if (!parseCount(value, runOptions.facilities))
-      usage();
-    runOptions.facilitiesGiven = true;
-  } else if (option == "--service-distance") {
-    if (!parseDistance(value, runOptions.serviceDistance))
-      usage();
-    runOptions.serviceGiven = true;
-  } else if (option == "--time-limit") {
-    // Checked as the solver program checks it, which it is passed on to.
-    double seconds;
-    if (!parseSeconds(value, seconds))
-      usage();
-    runOptions.timeLimit = value;
-    solverArguments = {"-L", value};
-  } else if (option == "--demand") {
-    runOptions.demandFile = fileValue(value);
-  } else if (option == "--demand-column") {
-    if (*value == '\0')
-      usage();
-    runOptions.demandColumn = value;
-  } else if (option == "--id-column" || option == "--name-column") {
-    if (*value == '\0')
-      usage();
-    (option == "--id-column" ? runOptions.idColumn : runOptions.nameColumn) =
-        value;
-  } else if (option == "--json") {
-    runOptions.jsonFile = fileValue(value);
-  } else if (option == "--csv") {
-    runOptions.csvFile = fileValue(value);
-  } else if (option == "--centres") {
-    runOptions.centresFile = fileValue(value);
-  } else if (option == "--svg") {
-    runOptions.svgFile = fileValue(value);
-  } else if (option == "--geojson") {
-    runOptions.geojsonFile = fileValue(value);
-  } else if (option == "--coords") {
-    runOptions.coordsFile = fileValue(value);
-  } else if (option == "--open") {
-    runOptions.openFile = fileValue(value);
-  } else if (option == "--candidates") {
-    runOptions.candidatesFile = fileValue(value);
-  } else if (option == "--workdir") {
-    runOptions.workFolder = fileValue(value);
-  } else {
-    usage();
-  }
-  return k + 2;
+  usage();
 }
 
 // Combinations that cannot be run: the usage block. A table of points
@@ -204,6 +222,10 @@ void checkCombinations() {
   if ((!runOptions.demandColumn.empty() || !runOptions.idColumn.empty() ||
        !runOptions.nameColumn.empty()) &&
       !runOptions.points)
+    usage();
+  // Only a curve has a table of p to write.
+  if ((!runOptions.curveFile.empty() || !runOptions.curveSvgFile.empty()) &&
+      runOptions.facilityList.empty())
     usage();
   // A distance matrix is read whole whatever is kept of it, and the
   // distances beyond S that the results need would be gone.

@@ -184,11 +184,14 @@ void loadCentreSets() {
     centreSets.existingGiven = true;
     centreSets.existing = readVertexFile(runOptions.openFile, ids);
     int count = static_cast<int>(centreSets.existing.size());
-    if (count > p)
+    // A coverage curve keeps them open at its smallest p too.
+    int least =
+        runOptions.facilityList.empty() ? p : runOptions.facilityList.front();
+    if (count > least)
       fatalExit(
           "\n>>> Arquivo de dados <%s> com %d centros existentes, mais que "
           "p = %d",
-          runOptions.openFile.c_str(), count, p);
+          runOptions.openFile.c_str(), count, least);
   }
   if (!runOptions.candidatesFile.empty()) {
     centreSets.candidatesGiven = true;

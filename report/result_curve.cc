@@ -27,8 +27,8 @@ void printCurve() {
   for (const CurveAnswer& a : curveAnswers)
     std::printf("\n%6d %11lld %7.2f %11.0f %5.2f%%  %-6s %7.2f", a.p,
                 static_cast<long long>(a.covered),
-                percentOf(static_cast<double>(a.covered)), a.upper,
-                curveGap(a), a.proven ? "otimo" : "aberto", a.seconds);
+                percentOf(static_cast<double>(a.covered)), a.upper, curveGap(a),
+                a.proven ? "otimo" : "aberto", a.seconds);
   std::printf("\n");
 }
 
@@ -83,7 +83,9 @@ std::string curveSvg() {
   if (low >= 100)
     low = 100 - yStep;
   double plotW = kWidth - kLeft - kRight, plotH = kHeight - kTop - kBottom;
-  auto x = [&](double p) { return kLeft + (p - firstP) / (lastP - firstP) * plotW; };
+  auto x = [&](double p) {
+    return kLeft + (p - firstP) / (lastP - firstP) * plotW;
+  };
   auto y = [&](double percent) {
     return kTop + (100 - percent) / (100 - low) * plotH;
   };
@@ -107,8 +109,7 @@ std::string curveSvg() {
            "<line class=\"g\" x1=\"%.1f\" y1=\"%.1f\" x2=\"%.1f\" "
            "y2=\"%.1f\"/>\n",
            kLeft, y(v), kLeft + plotW, y(v));
-    append(out,
-           "<text x=\"%.1f\" y=\"%.1f\" text-anchor=\"end\">%g</text>\n",
+    append(out, "<text x=\"%.1f\" y=\"%.1f\" text-anchor=\"end\">%g</text>\n",
            kLeft - 8, y(v) + 5, v);
   }
   double pStep = std::max(1.0, tickStep(lastP - firstP, 10));
@@ -117,8 +118,7 @@ std::string curveSvg() {
     append(out,
            "<text x=\"%.1f\" y=\"%.1f\" text-anchor=\"middle\">%g</text>\n",
            x(p), kTop + plotH + 20, p);
-  append(out,
-         "<path class=\"a\" d=\"M%.1f %.1fV%.1fH%.1f\"/>\n", kLeft, kTop,
+  append(out, "<path class=\"a\" d=\"M%.1f %.1fV%.1fH%.1f\"/>\n", kLeft, kTop,
          kTop + plotH, kLeft + plotW);
   append(out,
          "<text x=\"%.1f\" y=\"%.1f\" text-anchor=\"middle\">p (centres)"
@@ -140,8 +140,9 @@ std::string curveSvg() {
     out += "\"/>\n";
     for (const CurveAnswer& a : curve)
       append(out,
-             a.proven ? "<circle class=\"o\" cx=\"%.1f\" cy=\"%.1f\" r=\"4\"/>\n"
-                      : "<circle class=\"n\" cx=\"%.1f\" cy=\"%.1f\" r=\"4\"/>\n",
+             a.proven
+                 ? "<circle class=\"o\" cx=\"%.1f\" cy=\"%.1f\" r=\"4\"/>\n"
+                 : "<circle class=\"n\" cx=\"%.1f\" cy=\"%.1f\" r=\"4\"/>\n",
              x(a.p), y(percentOf(static_cast<double>(a.covered))));
   }
   out += "<text x=\"20\" y=\"30\">coverage (%) against p, S = ";

@@ -10,10 +10,10 @@
 
 struct CurveAnswer {
   int32_t p = 0;
-  int64_t covered = 0;   // the demand the p centres serve, recounted
-  double upper = 0;      // the best bound on the coverage known for p
-  bool proven = false;   // covered reaches upper
-  double seconds = 0;    // the solver's seconds on this p
+  int64_t covered = 0;  // the demand the p centres serve, recounted
+  double upper = 0;     // the best bound on the coverage known for p
+  bool proven = false;  // covered reaches upper
+  double seconds = 0;   // the solver's seconds on this p
   std::vector<int32_t> centres;
 };
 
