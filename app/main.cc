@@ -19,6 +19,7 @@
 #include "solver/solution_reader.h"
 #include "solver/solver_files.h"
 #include "solver/solver_run.h"
+#include "solver/target_search.h"
 
 int main(int argc, char** argv) {
   readCommandLine(argc, argv);
@@ -31,14 +32,16 @@ int main(int argc, char** argv) {
   loadCentreSets();
   locateSolver();
   writeSolverFiles();
-  nameCurveToSolver();
-  runSolver();
-  readCurveAnswers();
+  if (runOptions.targetGiven)
+    searchFewestCentres();
+  else
+    solveForFacilities();
   reassignToCentres();
   evaluateCoverage();
   writeResultFiles();
   writeCurveFiles();
   printCurve();
+  printTargetOutcome();
   printReport();
   releaseInstance();
   return 0;

@@ -150,10 +150,18 @@ constexpr Option kOptions[] = {
      [](const char* value) { runOptions.openFile = nonEmpty(value); }},
     {"--candidates", "FILE", "the only sites where new centres may open",
      [](const char* value) { runOptions.candidatesFile = nonEmpty(value); }},
-    {"--curve", "FILE", "with --facilities LIST: the coverage curve as CSV",
+    {"--target-coverage", "PCT",
+     "the fewest centres that cover PCT % of the demand (0 < PCT <= 100)",
+     [](const char* value) {
+       double percent = 0;
+       if (!parseDouble(value, percent) || !(percent > 0) || percent > 100)
+         usage();
+       runOptions.targetPercent = percent;
+       runOptions.targetGiven = true;
+     }},
+    {"--curve", "FILE", "the p of a curve or of a target search, as CSV",
      [](const char* value) { runOptions.curveFile = nonEmpty(value); }},
-    {"--curve-svg", "FILE",
-     "with --facilities LIST: the coverage curve as a picture",
+    {"--curve-svg", "FILE", "the same as a picture",
      [](const char* value) { runOptions.curveSvgFile = nonEmpty(value); }},
     {"--sparse", nullptr,
      "hold only the pairs within S (tables of points, edge lists)",
@@ -223,9 +231,12 @@ void checkCombinations() {
        !runOptions.nameColumn.empty()) &&
       !runOptions.points)
     usage();
-  // Only a curve has a table of p to write.
+  // Only a curve has a table of p to write; the fewest centres for a target
+  // are searched for, not given.
   if ((!runOptions.curveFile.empty() || !runOptions.curveSvgFile.empty()) &&
-      runOptions.facilityList.empty())
+      runOptions.facilityList.empty() && !runOptions.targetGiven)
+    usage();
+  if (runOptions.targetGiven && runOptions.facilitiesGiven)
     usage();
   // A distance matrix is read whole whatever is kept of it, and the
   // distances beyond S that the results need would be gone.
@@ -234,13 +245,12 @@ void checkCombinations() {
         "\n>>> Opcao --sparse com uma matriz de distancias: a matriz ja traz "
         "todos os pares; --sparse vale para tabelas de pontos (--points) e "
         "listas de arestas (-b)");
-  if (runOptions.points &&
-      (!runOptions.facilitiesGiven || !runOptions.serviceGiven)) {
-    std::string missing =
-        !runOptions.facilitiesGiven && !runOptions.serviceGiven
-            ? "--facilities P e --service-distance S"
-        : !runOptions.facilitiesGiven ? "--facilities P"
-                                      : "--service-distance S";
+  bool facilities = runOptions.facilitiesGiven || runOptions.targetGiven;
+  if (runOptions.points && (!facilities || !runOptions.serviceGiven)) {
+    std::string missing = !facilities && !runOptions.serviceGiven
+                              ? "--facilities P e --service-distance S"
+                          : !facilities ? "--facilities P"
+                                        : "--service-distance S";
     fatalExit("\n>>> Uma tabela de pontos nao traz p nem S: informe %s",
               missing.c_str());
   }

@@ -34,6 +34,8 @@ struct RunOptions {
   std::vector<int32_t> facilityList;  // --facilities LIST; empty for one P
   std::string curveFile;              // --curve FILE
   std::string curveSvgFile;           // --curve-svg FILE
+  bool targetGiven = false;           // --target-coverage PCT
+  double targetPercent = 0;           // the PCT, 0 < PCT <= 100
   bool serviceGiven = false;          // --service-distance S
   float serviceDistance = 0;          // the S of --service-distance
   std::string instanceFile;           // the file after the mode

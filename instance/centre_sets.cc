@@ -200,6 +200,10 @@ void loadCentreSets() {
     for (int32_t v : centreSets.candidates)
       fresh += isExistingCentre(v) ? 0 : 1;
     int existing = static_cast<int>(centreSets.existing.size());
+    // A target is searched for among the existing centres and the
+    // candidates only: at most all of them open.
+    if (runOptions.targetGiven)
+      record.facilidades = p = existing + fresh;
     if (fresh < p - existing)
       fatalExit(
           "\n>>> Arquivo de dados <%s> com %d local(is) candidato(s) fora dos "

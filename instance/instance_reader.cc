@@ -286,6 +286,10 @@ void warnDensePairs() {
 void applyRunParameters(const std::string& label) {
   if (runOptions.facilitiesGiven)
     record.facilidades = runOptions.facilities;
+  // The fewest centres for a target are searched for among every site; the
+  // solver's input is written for them all.
+  if (runOptions.targetGiven)
+    record.facilidades = record.vertices;
   if (runOptions.serviceGiven)
     record.distServico = runOptions.serviceDistance;
   // The solver's input counts a pair at UNREACHABLE as covered when S reaches

@@ -22,7 +22,9 @@ double percentOf(double demand) {
 void printCurve() {
   if (curveAnswers.empty())
     return;
-  std::printf("\nCurva de cobertura:");
+  // For a target, the p tried in the search.
+  std::printf(runOptions.targetGiven ? "\nValores de p tentados:"
+                                     : "\nCurva de cobertura:");
   std::printf("\n     p    Atendida   Perc.      Limite    Gap  Prova   Tempo");
   for (const CurveAnswer& a : curveAnswers)
     std::printf("\n%6d %11lld %7.2f %11.0f %5.2f%%  %-6s %7.2f", a.p,

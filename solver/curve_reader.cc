@@ -16,10 +16,7 @@
 
 std::vector<CurveAnswer> curveAnswers;
 
-namespace {
-
-// The demand that `centres` serve, counted as the report counts it; checks
-// them against the centre sets first. Borrows record.centro for the count.
+// Borrows record.centro for the count.
 int64_t servedBy(std::vector<int32_t>& centres) {
   int32_t* held = record.centro;
   int32_t p = record.facilidades;
@@ -40,34 +37,27 @@ int64_t servedBy(std::vector<int32_t>& centres) {
   return served;
 }
 
-}  // namespace
-
-void nameCurveToSolver() {
-  if (runOptions.facilityList.empty())
-    return;
-  std::string list;
-  for (int32_t p : runOptions.facilityList) {
-    if (!list.empty())
-      list += ',';
-    list += std::to_string(p);
+std::vector<CurveAnswer> solveCurve(const std::vector<int32_t>& list) {
+  std::vector<std::string> held = solverArguments;
+  std::string text;
+  for (int32_t p : list) {
+    if (!text.empty())
+      text += ',';
+    text += std::to_string(p);
   }
   solverArguments.push_back(kCurveOption);
-  solverArguments.push_back(list);
-}
-
-void readCurveAnswers() {
-  curveAnswers.clear();
-  if (runOptions.facilityList.empty())
-    return;
+  solverArguments.push_back(text);
+  runSolver();
+  solverArguments = held;
   std::FILE* file = openForReading(runPath(kCurveFile));
   if (!file)
     fatalExit("\n>>> Arquivo de dados %s nao pode ser aberto", kCurveFile);
   DataReader in(file, kCurveFile);
-  std::vector<int> list(runOptions.facilityList.begin(),
-                        runOptions.facilityList.end());
   std::vector<CurvePoint> points;
-  readCurve(in, record.vertices, list, points);
+  readCurve(in, record.vertices, std::vector<int>(list.begin(), list.end()),
+            points);
   closeReading(file);
+  std::vector<CurveAnswer> answers;
   for (const CurvePoint& point : points) {
     CurveAnswer answer;
     answer.p = point.p;
@@ -81,18 +71,34 @@ void readCurveAnswers() {
                        : static_cast<double>(record.popTotal);
     answer.seconds = point.seconds;
     answer.proven = point.proven;
-    curveAnswers.push_back(std::move(answer));
+    answers.push_back(std::move(answer));
   }
-  for (std::size_t k = curveAnswers.size(); k-- > 1;)
-    curveAnswers[k - 1].upper =
-        std::max(std::min(curveAnswers[k - 1].upper, curveAnswers[k].upper),
-                 static_cast<double>(curveAnswers[k - 1].covered));
-  for (CurveAnswer& answer : curveAnswers) {
+  return answers;
+}
+
+void tightenCurve(std::vector<CurveAnswer>& curve) {
+  std::sort(
+      curve.begin(), curve.end(),
+      [](const CurveAnswer& a, const CurveAnswer& b) { return a.p < b.p; });
+  for (std::size_t k = curve.size(); k-- > 1;)
+    curve[k - 1].upper = std::max(std::min(curve[k - 1].upper, curve[k].upper),
+                                  static_cast<double>(curve[k - 1].covered));
+  for (CurveAnswer& answer : curve) {
     answer.proven =
         answer.proven || answer.upper <= static_cast<double>(answer.covered);
     if (answer.proven)
       answer.upper = static_cast<double>(answer.covered);
   }
+}
+
+void solveForFacilities() {
+  curveAnswers.clear();
+  if (runOptions.facilityList.empty()) {
+    runSolver();
+    return;
+  }
+  curveAnswers = solveCurve(runOptions.facilityList);
+  tightenCurve(curveAnswers);
 }
 
 double curveGap(const CurveAnswer& answer) {

@@ -1,8 +1,9 @@
 #pragma once
 
-// The answers for every p of --facilities LIST, from "curva.txt"
-// (common/curve_file.h), each recounted here as the report counts coverage:
-// a vertex is served when a centre lies within S of it.
+// The answers for every p of --facilities LIST (or every p tried for
+// --target-coverage), from "curva.txt" (common/curve_file.h), each recounted
+// here as the report counts coverage: a vertex is served when a centre lies
+// within S of it.
 
 #include <cstdint>
 #include <string>
@@ -17,18 +18,27 @@ struct CurveAnswer {
   std::vector<int32_t> centres;
 };
 
-// One entry per p of runOptions.facilityList, in its order; empty for a
-// single p.
+// One entry per p of runOptions.facilityList, or per p tried, in increasing
+// order; empty for a single p.
 extern std::vector<CurveAnswer> curveAnswers;
 
-// Names the list to the solver program: "-P 10,20,50". Nothing for a single
-// p.
-void nameCurveToSolver();
+// Runs the solver: once as always for a single p; for a list, once with
+// "-P LIST", reading back "curva.txt" into curveAnswers, tightened.
+void solveForFacilities();
 
-// Reads "curva.txt", checks each answer against the centre sets and recounts
-// its coverage. The bound of a larger p bounds every smaller one: each
-// upper is the least of its own and those after it. Nothing for a single p.
-void readCurveAnswers();
+// Runs the solver with "-P LIST" for `list` (increasing) and reads its
+// answers back, each checked against the centre sets and recounted, its bound
+// its own (as a whole demand, never below the coverage).
+std::vector<CurveAnswer> solveCurve(const std::vector<int32_t>& list);
+
+// Sorts `curve` by p and tightens it: the bound of a larger p bounds every
+// smaller one, each upper is the least of its own and those after it; an
+// answer that reaches its bound is proven.
+void tightenCurve(std::vector<CurveAnswer>& curve);
+
+// The demand that `centres` serve, counted as the report counts it, after
+// checking them against the centre sets.
+int64_t servedBy(std::vector<int32_t>& centres);
 
 // The gap between the coverage and its bound, as a percentage of the bound.
 double curveGap(const CurveAnswer& answer);

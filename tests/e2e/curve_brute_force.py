@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
-"""The coverage curve of --facilities LIST against brute force, with the real
-solver program, and the lists that are refused.
+"""The coverage curve of --facilities LIST and the fewest centres of
+--target-coverage against brute force, with the real solver program, and the
+lists that are refused.
 
   curve_brute_force.py MCLP
 
@@ -11,7 +12,9 @@ decrease with p, every coverage lies at or below that optimum and every
 bound at or above it, a proven p reaches it, and the CSV of --curve says
 what the console says. The picture of --curve-svg is rendered with
 rsvg-convert: its dots rise from left to right and its legend lies inside
-it. Bad lists end with status 1, the usage block or a message, and leave no
+it. The fewest p for a target is the enumeration's, proven, and a target
+beyond every allowed site ends with status 1 and the coverage reachable.
+Bad lists end with status 1, the usage block or a message, and leave no
 file behind.
 """
 
@@ -178,6 +181,52 @@ def curve_case(mclp, seed, n, listed, ps, existing, work):
     return faults
 
 
+def target_case(mclp, seed, n, percent, candidates, work):
+    """The fewest p for a target against enumeration; a target beyond what
+    the candidates reach ends with status 1 and the reachable coverage."""
+    rng = random.Random(seed)
+    places = [(rng.uniform(0, 100), rng.uniform(0, 100)) for _ in range(n)]
+    demand = [rng.randint(1, 60) for _ in range(n)]
+    with open(os.path.join(work, "t.csv"), "w") as out:
+        out.write("x,y,population\n")
+        for (x, y), d in zip(places, demand):
+            out.write("%r,%r,%d\n" % (x, y, d))
+    extra = []
+    if candidates:
+        with open(os.path.join(work, "sites.txt"), "w") as out:
+            out.write("".join("%d\n" % (v + 1) for v in candidates))
+        extra = ["--candidates", "sites.txt"]
+    s = 22
+    done = run(mclp, work, ["--points", "--target-coverage", str(percent),
+                            "--service-distance", str(s)] + extra +
+               ["-g", "t.csv"])
+    name = "seed %d, target %g %%" % (seed, percent)
+    sites = candidates or list(range(n))
+    near = [[math.dist(places[i], places[j]) <= s for j in range(n)]
+            for i in range(n)]
+    need = math.ceil(percent / 100 * sum(demand) - 1e-9)
+    reachable = sum(d for j, d in enumerate(demand)
+                    if any(near[c][j] for c in sites))
+    if reachable < need:
+        if done.returncode != 1 or "inalcancavel" not in done.stdout or \
+                "%.2f%%" % (100.0 * reachable / sum(demand)) not in done.stdout:
+            return ["%s: unreachable, yet status %d: %r" %
+                    (name, done.returncode, done.stdout[-300:])]
+        return []
+    fewest = next(p for p in range(1, len(sites) + 1)
+                  if any(sum(d for j, d in enumerate(demand)
+                             if any(near[c][j] for c in chosen)) >= need
+                         for chosen in itertools.combinations(sites, p)))
+    m = re.search(r"Menor p para [\d.]+% da demanda \((\d+)\): (\d+) "
+                  r"\(minimo\)", done.stdout)
+    served = re.search(r"Populacao Atend\.  :\s*(\d+)", done.stdout)
+    if done.returncode != 0 or not m or int(m.group(1)) != need or \
+            int(m.group(2)) != fewest or int(served.group(1)) < need:
+        return ["%s: fewest %d, the run says %r" %
+                (name, fewest, done.stdout[-400:])]
+    return []
+
+
 def refused_case(mclp, listed, expect, work):
     with open(os.path.join(work, "t.csv"), "w") as out:
         out.write("x,y,population\n0,0,5\n10,0,6\n0,10,7\n30,30,8\n")
@@ -217,6 +266,18 @@ def main():
         work = tempfile.mkdtemp()
         try:
             faults += curve_case(mclp, seed, n, listed, ps, existing, work)
+        finally:
+            shutil.rmtree(work)
+    targets = [
+        (4, 12, 75, []),
+        (5, 12, 100, []),
+        (6, 12, 60, [0, 1, 2, 3, 4, 5, 6, 7]),
+        (7, 12, 99.5, [0, 3, 5]),
+    ]
+    for seed, n, percent, candidates in targets:
+        work = tempfile.mkdtemp()
+        try:
+            faults += target_case(mclp, seed, n, percent, candidates, work)
         finally:
             shutil.rmtree(work)
     for listed, expect in refused:
