@@ -132,7 +132,8 @@ def run(mclp, work, args):
                           text=True)
 
 
-def curve_case(mclp, seed, n, listed, ps, existing, work):
+def random_table(seed, n, work):
+    """n places in a 100 x 100 square with demands 1 to 60, as t.csv."""
     rng = random.Random(seed)
     places = [(rng.uniform(0, 100), rng.uniform(0, 100)) for _ in range(n)]
     demand = [rng.randint(1, 60) for _ in range(n)]
@@ -140,6 +141,11 @@ def curve_case(mclp, seed, n, listed, ps, existing, work):
         out.write("x,y,population\n")
         for (x, y), d in zip(places, demand):
             out.write("%r,%r,%d\n" % (x, y, d))
+    return places, demand
+
+
+def curve_case(mclp, seed, n, listed, ps, existing, work):
+    places, demand = random_table(seed, n, work)
     extra = []
     if existing:
         with open(os.path.join(work, "open.txt"), "w") as out:
@@ -184,13 +190,7 @@ def curve_case(mclp, seed, n, listed, ps, existing, work):
 def target_case(mclp, seed, n, percent, candidates, work):
     """The fewest p for a target against enumeration; a target beyond what
     the candidates reach ends with status 1 and the reachable coverage."""
-    rng = random.Random(seed)
-    places = [(rng.uniform(0, 100), rng.uniform(0, 100)) for _ in range(n)]
-    demand = [rng.randint(1, 60) for _ in range(n)]
-    with open(os.path.join(work, "t.csv"), "w") as out:
-        out.write("x,y,population\n")
-        for (x, y), d in zip(places, demand):
-            out.write("%r,%r,%d\n" % (x, y, d))
+    places, demand = random_table(seed, n, work)
     extra = []
     if candidates:
         with open(os.path.join(work, "sites.txt"), "w") as out:
