@@ -53,6 +53,13 @@ started=$(date +%s)
     echo "## --sparse"
     echo
     python3 bench/sparse_bench.py
+    echo
+    echo "## The coverage curve and the fewest centres"
+    echo
+    python3 bench/curve_bench.py
+    if /usr/bin/python3 -c "import numpy, scipy" 2>/dev/null; then
+      python3 bench/curve_bench.py --target
+    fi
   fi
   echo "All of it took $(( $(date +%s) - started )) s."
 } | tee "$partial"
