@@ -14,9 +14,9 @@
 #include <cstdint>
 
 struct TargetOutcome {
-  int64_t demand = 0;    // the demand to reach
-  int32_t least = 0;     // the fewest lies between least and most
-  int32_t most = 0;      // the p of the answer reported
+  int64_t demand = 0;  // the demand to reach
+  int32_t least = 0;   // the fewest lies between least and most
+  int32_t most = 0;    // the p of the answer reported
 };
 
 extern TargetOutcome targetOutcome;
