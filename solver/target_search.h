@@ -9,7 +9,8 @@
 // does not. The search halves the p not yet decided either way, and ends
 // when the fewest is proven, or when every p between the largest that does
 // not suffice and the smallest that does is one the solver could not decide
-// within its cap: the fewest lies in that interval.
+// within its cap: the fewest lies in that interval. A stop asked for by
+// Ctrl-C ends the search with the interval proven so far.
 
 #include <cstdint>
 
