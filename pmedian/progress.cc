@@ -128,8 +128,13 @@ void notePhaseShortened(const char* phase) {
 
 void noteCurvePoint(int p, int index, int count) {
   std::lock_guard<std::mutex> hold(progress.lock);
-  progress.point = "p " + std::to_string(p) + " (" + std::to_string(index) +
-                   " de " + std::to_string(count) + "): ";
+  // A list of one is a step of the tool's search over p, whose steps the
+  // solver cannot count.
+  progress.point = "p " + std::to_string(p) +
+                   (count > 1 ? " (" + std::to_string(index) + " de " +
+                                    std::to_string(count) + ")"
+                              : std::string()) +
+                   ": ";
   progress.shortened.clear();
   progress.best = 0;
   progress.bound = 0;
