@@ -242,6 +242,9 @@ void runSolver() {
   setInterruptCleanup(stopSolver);
   if (!startSolver())
     fatalExit("\n>>> Programa %s nao pode ser executado", kSolverCommand);
+  // A stop asked for just before the start found no solver to ask.
+  if (stopRequested())
+    askSolverToStop();
   int status = awaitSolver();
   if (WIFEXITED(status) && WEXITSTATUS(status) == 0)
     return;
