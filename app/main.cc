@@ -3,9 +3,12 @@
 // solver's input, runs it, reassigns vertices to the chosen centres and
 // prints the coverage; writes the result files the options name.
 
+#include <csignal>
+
 #include "app/options.h"
 #include "common/run_guard.h"
 #include "common/run_options.h"
+#include "common/warning.h"
 #include "instance/centre_sets.h"
 #include "instance/coordinates.h"
 #include "instance/demand.h"
@@ -32,10 +35,18 @@ int main(int argc, char** argv) {
   loadCentreSets();
   locateSolver();
   writeSolverFiles();
+  // Ctrl-C while solving stops the solver at its best answer, which the
+  // run then reports; Ctrl-C anywhere else, or a second one, ends it.
+  acceptStopRequests(true);
   if (runOptions.targetGiven)
     searchFewestCentres();
   else
     solveForFacilities();
+  acceptStopRequests(false);
+  if (stopRequested())
+    warn(
+        "interrompido (Ctrl-C): o relatorio traz a melhor solucao achada ate "
+        "ali");
   reassignToCentres();
   evaluateCoverage();
   writeResultFiles();
@@ -44,5 +55,6 @@ int main(int argc, char** argv) {
   printTargetOutcome();
   printReport();
   releaseInstance();
-  return 0;
+  // A run stopped by Ctrl-C ends as an interrupted one, its report written.
+  return stopRequested() ? 128 + SIGINT : 0;
 }

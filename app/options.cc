@@ -125,7 +125,7 @@ constexpr Option kOptions[] = {
      [](const char* value) { runOptions.nameColumn = nonEmpty(value); }},
     {"--facilities", "P",
      "p, instead of the instance file's; a list, 10,20,50 or "
-     "25:250:25, for a curve",
+     "25:250:25, for a curve (up to the time limit for each p)",
      [](const char* value) {
        // One p as always, or a list or range of p for a coverage curve,
        // whose last (largest) p the solver's input is written for.

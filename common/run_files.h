@@ -10,6 +10,7 @@
 // marker in end_mark.h; a file written for the other program goes under a
 // temporary name and is renamed into place when complete (files.h, OutFile).
 
+#include <csignal>
 #include <string>
 
 inline constexpr const char* kCostFile = "pmeddata.dat";
@@ -33,6 +34,13 @@ inline constexpr const char* kDemandFile = "demanda.txt";
 // LIST only.
 inline constexpr const char* kCurveFile = "curva.txt";
 inline constexpr const char* kCurveTemporary = "curva.txt.tmp";
+
+// How the tool asks a running solver to stop at its best answer so far
+// (its user pressed Ctrl-C), and the status the solver then exits with,
+// having written its answer as always. The solver is started with SIGINT
+// ignored, so that the terminal's Ctrl-C reaches the tool alone.
+inline constexpr int kSolverStopSignal = SIGUSR1;
+inline constexpr int kSolverStoppedStatus = 130;
 
 // The files a run may write into its folder, the solver's temporary twins of
 // "solucao.txt" and "curva.txt" included; the sets only with --open and

@@ -21,8 +21,15 @@ constexpr int kInterrupts[] = {SIGINT, SIGTERM, SIGHUP};
 // start.
 sigset_t caught;
 void (*volatile interruptCleanup)(int) = nullptr;
+void (*volatile stopRoutine)() = nullptr;
+volatile sig_atomic_t stopTaken = 0;
 
 void onInterrupt(int signal) {
+  if (void (*stop)() = stopRoutine; signal == SIGINT && stop && !stopTaken) {
+    stopTaken = 1;
+    stop();
+    return;
+  }
   if (const char* path = fileBeingWritten)
     unlink(path);
   if (void (*cleanup)(int) = interruptCleanup)
@@ -87,16 +94,24 @@ void setInterruptCleanup(void (*cleanup)(int signal)) {
   interruptCleanup = cleanup;
 }
 
+void setStopRoutine(void (*stop)()) { stopRoutine = stop; }
+
+bool stopRequested() { return stopTaken != 0; }
+
 void holdInterrupts(bool hold) {
   sigprocmask(hold ? SIG_BLOCK : SIG_UNBLOCK, &caught, nullptr);
 }
 
-void resetSignalsInChild() {
+void resetSignalsInChild(int ignored, int blocked) {
+  // Ignored first: the caught signals are still blocked here, so that one
+  // sent meanwhile meets the new action.
+  ::signal(ignored, SIG_IGN);
   for (int signal : kInterrupts) {
-    if (sigismember(&caught, signal) == 1)
+    if (signal != ignored && sigismember(&caught, signal) == 1)
       ::signal(signal, SIG_DFL);
   }
-  sigset_t none;
-  sigemptyset(&none);
-  sigprocmask(SIG_SETMASK, &none, nullptr);
+  sigset_t mask;
+  sigemptyset(&mask);
+  sigaddset(&mask, blocked);
+  sigprocmask(SIG_SETMASK, &mask, nullptr);
 }

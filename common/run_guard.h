@@ -8,7 +8,8 @@
 void guardRun();
 
 // Makes SIGINT, SIGTERM and SIGHUP end the process at once with status
-// 128 + signal and without a report, after removing the file being written
+// 128 + signal and without a report (a first SIGINT excepted while a stop
+// routine is set, below), after removing the file being written
 // (fileBeingWritten) and running the interrupt cleanup (if any). A signal that
 // was ignored when the process started, as under nohup, stays ignored.
 void catchInterrupts();
@@ -24,10 +25,20 @@ void lockWorkingDirectory();
 // it may only make async-signal-safe calls.
 void setInterruptCleanup(void (*cleanup)(int signal));
 
+// Sets the routine that a first SIGINT runs instead of ending the process;
+// nullptr (the default) for none. From that SIGINT on, stopRequested() is
+// true; a later SIGINT, or SIGTERM or SIGHUP at any time, ends the process
+// as ever. It runs inside the signal handler: async-signal-safe calls only.
+void setStopRoutine(void (*stop)());
+
+// True once a first SIGINT was taken by the stop routine.
+bool stopRequested();
+
 // Blocks (true) or unblocks (false) the caught signals, so that a child can
 // be started and recorded for the cleanup without a signal in between.
 void holdInterrupts(bool hold);
 
 // In a forked child, before exec: the caught signals back to their default
-// action and no signal blocked, as a program expects to start.
-void resetSignalsInChild();
+// action but `ignored`, which is ignored, and no signal blocked but
+// `blocked`, which then waits until the program takes it.
+void resetSignalsInChild(int ignored, int blocked);

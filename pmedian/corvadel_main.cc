@@ -3,7 +3,9 @@
 // and -C, the centres that stay open and the sites allowed), solves, and leaves
 // "solucao.txt" there. Covering problems (each column 0 or one demand) are
 // solved as such, and proven optimal where the time allows. With -P LIST it
-// solves for each p of the list and leaves "curva.txt" too.
+// solves for each p of the list and leaves "curva.txt" too. A first Ctrl-C
+// (or SIGUSR1) stops the solve at its best answer, written as always, and the
+// status is then 130; a second one ends the program at once.
 
 #include <chrono>
 #include <cstdio>
@@ -94,7 +96,7 @@ int main(int argc, char** argv) {
   if (!options.curve.empty()) {
     solveCurve(options, problem, lists);
     std::fflush(stdout);
-    return 0;
+    return stopWanted() ? kSolverStoppedStatus : 0;
   }
   SolveOutcome outcome =
       options.coverPath ? solveCoverLists(lists, problem.site, options.solve)
@@ -113,5 +115,7 @@ int main(int argc, char** argv) {
     std::fputs(line.c_str(), stdout);
   }
   std::fflush(stdout);
-  return 0;
+  // A stopped run's answer is written whole; the status tells its caller
+  // that the solve did not run its course.
+  return stopWanted() ? kSolverStoppedStatus : 0;
 }

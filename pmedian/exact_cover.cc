@@ -9,25 +9,42 @@
 #include "CbcEventHandler.hpp"
 #include "CbcModel.hpp"
 #include "CbcSolver.hpp"
+#include "ClpEventHandler.hpp"
 #include "ClpSolve.hpp"
 #include "CoinPackedMatrix.hpp"
 #include "OsiClpSolverInterface.hpp"
+#include "pmedian/interrupt.h"
 #include "pmedian/tolerances.h"
 
 namespace {
 
-// Stops branch and cut at its next node once `flag` is raised.
+// Stops branch and cut at its next node once `flag` (if any) is raised or
+// a stop of the whole run is asked for.
 class StopWhenRaised : public CbcEventHandler {
  public:
   explicit StopWhenRaised(const std::atomic<bool>* flag) : flag_(flag) {}
   CbcEventHandler* clone() const override { return new StopWhenRaised(*this); }
   CbcAction event(CbcEvent event) override {
     bool atNode = event == node || event == treeStatus;
-    return atNode && flag_->load(std::memory_order_relaxed) ? stop : noAction;
+    bool raised =
+        (flag_ && flag_->load(std::memory_order_relaxed)) || stopWanted();
+    return atNode && raised ? stop : noAction;
   }
 
  private:
   const std::atomic<bool>* flag_;
+};
+
+// Stops the simplex at its next iteration once a stop of the run is asked
+// for; it then ends unsolved, and its bound is not used.
+class StopSimplexWhenAsked : public ClpEventHandler {
+ public:
+  ClpEventHandler* clone() const override {
+    return new StopSimplexWhenAsked(*this);
+  }
+  int event(Event event) override {
+    return event == endOfIteration && stopWanted() ? 0 : -1;
+  }
 };
 
 // What the model does with candidate i: +1 forces it open, -1 leaves it
@@ -292,6 +309,8 @@ double coverLpBound(const CoverModel& model, double seconds,
   OsiClpSolverInterface solver;
   loadCoverModel(model, candidates, {}, solver);
   solver.getModelPtr()->setMaximumWallSeconds(std::max(seconds, 0.0));
+  StopSimplexWhenAsked stopper;
+  solver.getModelPtr()->passInEventHandler(&stopper);
   solver.initialSolve();
   if (!solver.isProvenOptimal())
     return model.totalWeight;
@@ -325,8 +344,7 @@ ExactResult solveCoverExactly(const CoverModel& model,
   cbc.messageHandler()->setLogLevel(0);
   giveStart(model, candidates, dominator, fixed, start, cbc);
   StopWhenRaised handler(limits.stop);
-  if (limits.stop)
-    cbc.passInEventHandler(&handler);
+  cbc.passInEventHandler(&handler);
   runBranchAndCut(model, seconds, limits.threads, cbc);
   return readBranchAndCut(model, candidates, {start, covered, bound, false},
                           cbc);

@@ -10,10 +10,15 @@
 #include <string>
 #include <thread>
 
+#include "pmedian/interrupt.h"
+
 namespace {
 
 // The line first appears after this many seconds and is redrawn this often.
 constexpr double kFirstShown = 2.0;
+// Ends the line once a stop was asked for, until the answer is written.
+constexpr const char* kStoppingNote =
+    " (interrompido: parando na melhor solucao; outro Ctrl-C encerra ja)";
 constexpr double kRefresh = 1.0;
 
 // What the line shows, written by the solve and read by the thread that
@@ -65,10 +70,15 @@ void drawLoop() {
   for (;;) {
     if (progress.wake.wait_until(hold, next, [] { return progress.stop; }))
       break;
-    std::string text =
-        progressText(secondsSinceStart(), phasesRunning().c_str(),
-                     progress.covering.load(), progress.best.load(),
-                     progress.bound.load(), progress.shortened, progress.point);
+    // Once a stop is asked for, every phase ends as at the cap; the line
+    // says why instead.
+    bool stopping = stopWanted();
+    std::string text = progressText(
+        secondsSinceStart(), phasesRunning().c_str(), progress.covering.load(),
+        progress.best.load(), progress.bound.load(),
+        stopping ? "" : progress.shortened, progress.point);
+    if (stopping)
+      text += kStoppingNote;
     std::fprintf(stderr, "\r\033[K%s", text.c_str());
     std::fflush(stderr);
     progress.drawn = true;
@@ -118,8 +128,13 @@ void notePhaseShortened(const char* phase) {
 
 void noteCurvePoint(int p, int index, int count) {
   std::lock_guard<std::mutex> hold(progress.lock);
-  progress.point = "p " + std::to_string(p) + " (" + std::to_string(index) +
-                   " de " + std::to_string(count) + "): ";
+  // A list of one is a step of the tool's search over p, whose steps the
+  // solver cannot count.
+  progress.point = "p " + std::to_string(p) +
+                   (count > 1 ? " (" + std::to_string(index) + " de " +
+                                    std::to_string(count) + ")"
+                              : std::string()) +
+                   ": ";
   progress.shortened.clear();
   progress.best = 0;
   progress.bound = 0;

@@ -38,8 +38,8 @@ void notePhase(int slot, const char* phase);
 void notePhaseShortened(const char* phase);
 
 // Notes that the p of a list now solved is `p`, the `index`-th (from 1) of
-// `count`; the phases cut short, the best solution and the bound start
-// afresh.
+// `count` (not shown for a list of one); the phases cut short, the best
+// solution and the bound start afresh.
 void noteCurvePoint(int p, int index, int count);
 
 // Notes the best solution (coverage or cost) and the bound known.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "pmedian/interrupt.h"
 #include "pmedian/progress.h"
 
 double elapsedSeconds(const SearchEffort& effort) {
@@ -15,6 +16,8 @@ bool effortLeft(const SearchEffort& effort) {
     return false;
   if (effort.halt && effort.halt->load(std::memory_order_relaxed))
     return false;
+  if (stopWanted())
+    return false;
   // The clock is read once a round; rounds are short.
   double now = elapsedSeconds(effort);
   if (effort.secondsCap > 0 && now >= effort.secondsCap)
@@ -23,10 +26,13 @@ bool effortLeft(const SearchEffort& effort) {
 }
 
 bool pastDeadline(const SearchEffort& effort) {
-  return effort.deadline > 0 && elapsedSeconds(effort) >= effort.deadline;
+  return stopWanted() ||
+         (effort.deadline > 0 && elapsedSeconds(effort) >= effort.deadline);
 }
 
 double secondsWithin(const SearchEffort& effort, double wanted) {
+  if (stopWanted())
+    return 0;
   if (effort.deadline <= 0)
     return wanted;
   return std::clamp(effort.deadline - elapsedSeconds(effort), 0.0, wanted);

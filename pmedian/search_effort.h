@@ -31,14 +31,16 @@ struct SearchEffort {
 double elapsedSeconds(const SearchEffort& effort);
 
 // True while the rounds may go on: budget, wall-clock cap of the rounds and
-// deadline of the whole run not reached, and no proof has ended the search.
+// deadline of the whole run not reached, no proof has ended the search and
+// no stop was asked for (stopWanted).
 bool effortLeft(const SearchEffort& effort);
 
-// True once the deadline of the whole run has passed.
+// True once the deadline of the whole run has passed, or a stop was asked
+// for: the run then ends as at its cap.
 bool pastDeadline(const SearchEffort& effort);
 
 // Seconds left before the deadline of the whole run, at most `wanted`; no
-// less than 0.
+// less than 0, and 0 once a stop was asked for.
 double secondsWithin(const SearchEffort& effort, double wanted);
 
 // Notes the present time as that of the best solution, `centres` of value

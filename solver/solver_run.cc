@@ -41,11 +41,13 @@ void removeSolverOutput() {
 }
 
 // The interrupt cleanup while the solver runs; only async-signal-safe calls.
+// The solver ignores SIGINT (the first Ctrl-C is the tool's to pass on), so
+// a second one reaches it as SIGTERM.
 void stopSolver(int signal) {
   pid_t child = solverPid;
   if (child <= 0)
     return;
-  kill(child, signal);
+  kill(child, signal == SIGINT ? SIGTERM : signal);
   struct timespec step {
     0, kGraceStepNanoseconds
   };
@@ -63,13 +65,23 @@ void stopSolver(int signal) {
   removeSolverOutput();
 }
 
+// The stop routine while solving: the first Ctrl-C asks the running solver,
+// if any, to stop at its best answer; none is started after it.
+void askSolverToStop() {
+  if (pid_t child = solverPid; child > 0)
+    kill(child, kSolverStopSignal);
+}
+
 // In the child: ends with the parent, even when the parent is killed
 // outright, and starts the solver with `argv` (whose first entry is left for
 // the shell) in the run's folder `folder` (nullptr: the working directory).
 // Writes errno to `report` when the folder cannot be entered or exec fails.
 [[noreturn]] void execSolver(pid_t parent, char** argv, const char* folder,
                              int report) {
-  resetSignalsInChild();
+  // Ctrl-C reaches the whole foreground process group; the tool takes it
+  // and passes on a stop, which waits blocked until the solver's watcher
+  // takes it.
+  resetSignalsInChild(SIGINT, kSolverStopSignal);
   prctl(PR_SET_PDEATHSIG, SIGKILL);
   // The parent may have died before the line above took effect.
   if (getppid() != parent)
@@ -212,22 +224,42 @@ void locateSolver() {
     fatalExit("\n>>> Programa %s nao encontrado", kSolverCommand);
 }
 
+void acceptStopRequests(bool accept) {
+  setStopRoutine(accept ? askSolverToStop : nullptr);
+}
+
 void runSolver() {
   if (solverProgram.empty())
     locateSolver();
   // A solver that fails must not leave an earlier run's solution to be read
   // as this one's.
   std::remove(runPath(kSolutionFile));
+  // Stopped before the solver had begun: there is no answer to report.
+  if (stopRequested())
+    std::exit(128 + SIGINT);
   // The solver's console output comes before the report.
   std::fflush(stdout);
   setInterruptCleanup(stopSolver);
   if (!startSolver())
     fatalExit("\n>>> Programa %s nao pode ser executado", kSolverCommand);
+  // A stop asked for just before the start found no solver to ask.
+  if (stopRequested())
+    askSolverToStop();
   int status = awaitSolver();
   if (WIFEXITED(status) && WEXITSTATUS(status) == 0)
     return;
+  // Asked to stop, the solver writes its best answer whole, then says so by
+  // its status.
+  struct stat answer;
+  if (stopRequested() && WIFEXITED(status) &&
+      WEXITSTATUS(status) == kSolverStoppedStatus &&
+      stat(runPath(kSolutionFile), &answer) == 0)
+    return;
   // Whatever a failed solver left is not its answer.
   removeSolverOutput();
+  // Stopped before it had an answer: the run ends as an interrupted one.
+  if (stopRequested())
+    std::exit(128 + SIGINT);
   if (WIFSIGNALED(status))
     fatalExit("\n>>> Programa %s terminou pelo sinal %d", kSolverCommand,
               WTERMSIG(status));

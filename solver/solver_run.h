@@ -24,7 +24,17 @@ void locateSolver();
 // message, leaving no "solucao.txt". Interrupted meanwhile, the tool passes
 // the signal on to the solver, kills it if it has not ended within a grace
 // time, and removes the solution it may have left.
+// While stop requests are accepted, a first Ctrl-C instead asks the solver to
+// stop at its best answer, and runSolver returns with it; a stop asked for
+// before the solver has an answer ends the process with status 130 and no
+// report.
 void runSolver();
+
+// From acceptStopRequests(true) until acceptStopRequests(false), a first
+// Ctrl-C does not end the run: the running solver, if any, is asked to stop
+// at its best answer, and stopRequested() (common/run_guard.h) is true from
+// then on, so that no further solver run is started.
+void acceptStopRequests(bool accept);
 
 // The first executable regular file named kSolverCommand in the directories
 // of `searchPath` (colon-separated), in their order; empty when none is.

@@ -10,7 +10,9 @@
 #include "common/fatal.h"
 #include "common/files.h"
 #include "common/run_files.h"
+#include "common/run_guard.h"
 #include "common/run_options.h"
+#include "common/solution_file.h"
 #include "instance/centre_sets.h"
 #include "instance/instance_record.h"
 #include "solver/curve_reader.h"
@@ -52,13 +54,30 @@ std::string readWhole(const char* path) {
   return bytes;
 }
 
+// Every allowed site open, which covers `reachable`, as the answer for
+// their number: a row of the table, and "solucao.txt" as the solver would
+// write it (the demand left uncovered, proven, since no more sites exist).
+void everySiteOpen(const std::vector<int32_t>& sites, int64_t reachable) {
+  CurveAnswer answer;
+  answer.p = static_cast<int32_t>(sites.size());
+  answer.covered = reachable;
+  answer.upper = static_cast<double>(reachable);
+  answer.proven = true;
+  answer.centres = sites;
+  curveAnswers.push_back(answer);
+  double uncovered = static_cast<double>(record.popTotal - reachable);
+  writeSolution(runPath(kSolutionFile),
+                {uncovered, uncovered, 0, 0,
+                 std::vector<int>(sites.begin(), sites.end())});
+}
+
 }  // namespace
 
 void searchFewestCentres() {
   double percent = runOptions.targetPercent;
   // Whole demands: the least that reaches percent % of the total.
-  int64_t demand = static_cast<int64_t>(
-      std::ceil(percent / 100.0 * record.popTotal - 1e-9));
+  int64_t demand =
+      static_cast<int64_t>(std::ceil(percent / 100.0 * record.popTotal - 1e-9));
   targetOutcome.demand = demand;
   std::vector<int32_t> sites = allowedSites();
   int64_t reachable = servedBy(sites);
@@ -87,20 +106,27 @@ void searchFewestCentres() {
     }
     curveAnswers.push_back(std::move(answer));
   };
+  // A stop asked for (Ctrl-C) ends the search with what it has proved.
   for (;;) {
     int32_t until = undecided.empty() ? hi : std::min(hi, *undecided.begin());
-    if (lo >= until)
+    if (lo >= until || stopRequested())
       break;
     probe(lo + (until - lo) / 2);
   }
   // Every site open reaches the target; its answer is the one reported when
-  // no fewer were found to.
-  if (!hiAnswered)
+  // no fewer were found to. Once stopped, it is written here: the answer
+  // needs no solver.
+  if (!hiAnswered && !stopRequested())
     probe(hi);
   targetOutcome.least = lo;
   targetOutcome.most = hi;
-  tightenCurve(curveAnswers);
   record.facilidades = hi;
+  if (!hiAnswered && stopRequested()) {
+    everySiteOpen(sites, reachable);
+    tightenCurve(curveAnswers);
+    return;
+  }
+  tightenCurve(curveAnswers);
   OutFile out(runPath(kSolutionFile),
               "\n>>> Arquivo de dados solucao.txt nao pode ser criado");
   out.write(hiSolution);

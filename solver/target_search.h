@@ -9,14 +9,15 @@
 // does not. The search halves the p not yet decided either way, and ends
 // when the fewest is proven, or when every p between the largest that does
 // not suffice and the smallest that does is one the solver could not decide
-// within its cap: the fewest lies in that interval.
+// within its cap: the fewest lies in that interval. A stop asked for by
+// Ctrl-C ends the search with the interval proven so far.
 
 #include <cstdint>
 
 struct TargetOutcome {
-  int64_t demand = 0;    // the demand to reach
-  int32_t least = 0;     // the fewest lies between least and most
-  int32_t most = 0;      // the p of the answer reported
+  int64_t demand = 0;  // the demand to reach
+  int32_t least = 0;   // the fewest lies between least and most
+  int32_t most = 0;    // the p of the answer reported
 };
 
 extern TargetOutcome targetOutcome;

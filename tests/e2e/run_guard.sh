@@ -107,9 +107,16 @@ expect_no_report() { [ ! -s "$work/stdout" ] || fail "standard output: $(head -c
 
 signal_number() { kill -l "$1"; }
 
+# The report's first line, and the warning of a run stopped by Ctrl-C.
+expect_stopped_report() {
+  grep -q '^Vertices' "$work/stdout" || fail "no report: $(head -c 300 "$work/stdout")"
+  grep -q '^aviso: interrompido' "$work/stderr" || fail "no warning: $(cat "$work/stderr")"
+}
+
 case $case_name in
   # A signal to mclp alone stops the solver it started; the partial answer
-  # goes, and no report is printed.
+  # goes, and no report is printed. A first SIGINT only asks the solver to
+  # stop, which this one does not: the second ends the run.
   signal_INT | signal_TERM | signal_HUP)
     sig=${case_name#signal_}
     write_small_instance
@@ -117,6 +124,12 @@ case $case_name in
     start_tool -g inst.txt
     child=$(solver_of "$tool_pid") || fail "solver not started"
     wait_for "[ -e solucao.txt.tmp ]" 10 || fail "stand-in did not start"
+    if [ "$sig" = INT ]; then
+      kill -INT "$tool_pid"
+      sleep 0.5
+      alive "$tool_pid" || fail "mclp ended on the first SIGINT"
+      alive "$child" || fail "the solver ended on the first SIGINT"
+    fi
     signal_and_wait "$sig" "$tool_pid" "$tool_pid"
     expect_status $((128 + $(signal_number "$sig")))
     expect_prompt
@@ -139,6 +152,38 @@ case $case_name in
     expect_absent solucao.txt solucao.txt.tmp
     expect_no_report
     ;;
+  # Stopped before any p tried reaches the target: the report is for every
+  # site open. The stand-in answers its one p (two centres that leave
+  # vertex 4 out) with no bound, only once asked to stop.
+  interrupt_target_before_answer)
+    write_small_instance
+    cat >"$work/bin/Corvadel.exe" <<'PY'
+#!/usr/bin/env python3
+import signal, sys, time
+def answer(*_):
+    p = sys.argv[sys.argv.index("-P") + 1]
+    with open("curva.txt", "w") as f:
+        f.write("1\n%s 0 0 0.5 0\n0 1\n9999999\n" % p)
+    with open("solucao.txt", "w") as f:
+        f.write("0 0 0.5\n9999999\n1\n0 1\n")
+    sys.exit(130)
+signal.signal(signal.SIGUSR1, answer)
+signal.pthread_sigmask(signal.SIG_UNBLOCK, [signal.SIGUSR1])
+open("solucao.txt.tmp", "w").close()
+time.sleep(60)
+PY
+    chmod +x "$work/bin/Corvadel.exe"
+    start_tool -g inst.txt --target-coverage 100
+    child=$(solver_of "$tool_pid") || fail "solver not started"
+    wait_for "[ -e solucao.txt.tmp ]" 10 || fail "stand-in did not start"
+    signal_and_wait INT "$tool_pid" "$tool_pid"
+    expect_status 130
+    expect_prompt
+    expect_stopped_report
+    grep -q '^Facilidades       :     4$' "$work/stdout" || fail "not every site: $(cat "$work/stdout")"
+    grep -q '^Menor p para 100.00% da demanda ([0-9]*): entre 0 e 4$' "$work/stdout" ||
+      fail "no interval: $(cat "$work/stdout")"
+    ;;
   # Before any solver: blocked opening an instance that is a pipe nobody
   # writes to.
   signal_while_reading)
@@ -153,21 +198,45 @@ case $case_name in
     expect_absent pmeddata.dat pmedmtrx.dat solucaoR.txt
     expect_no_report
     ;;
-  # Ctrl-C reaches the whole process group: both programs, with the real
-  # solver well into its search.
+  # Ctrl-C reaches the whole process group, with the real solver well into
+  # its search: it stops at its best answer, which the run reports, result
+  # files and all, for one p, a curve and a target. Twice, it ends the run
+  # at once.
   interrupt_real_solver)
     write_network 1200
     real_solver
-    start_tool -b net.txt
-    child=$(solver_of "$tool_pid") || fail "solver not started"
-    sleep 3
-    alive "$child" || fail "solver ended before the signal"
-    signal_and_wait INT "-$tool_pid" "$tool_pid"
-    expect_status 130
-    expect_prompt
-    expect_gone "$child"
-    expect_absent solucao.txt solucao.txt.tmp solucaoR.txt
-    expect_no_report
+    for run in "" "--facilities 10:40:10" "--target-coverage 99" twice; do
+      rm -f solucao.txt solucaoR.txt r.csv
+      args=${run/twice/}
+      # shellcheck disable=SC2086
+      start_tool -b net.txt --csv r.csv $args
+      child=$(solver_of "$tool_pid") || fail "$run: solver not started"
+      sleep 3
+      # A target's search runs the solver once for each p it tries.
+      [[ $run == --tar* ]] || alive "$child" || fail "$run: solver ended before the signal"
+      start=$(now_ms)
+      kill -INT -- "-$tool_pid"
+      # Apart, as two presses are: two signals pending at once are one.
+      [ "$run" != twice ] || { sleep 0.05; kill -INT -- "-$tool_pid"; }
+      wait "$tool_pid"
+      status=$?
+      elapsed=$(($(now_ms) - start))
+      expect_status 130
+      expect_gone "$child"
+      if [ "$run" = twice ]; then
+        expect_prompt
+        expect_absent solucao.txt solucao.txt.tmp solucaoR.txt r.csv
+        expect_no_report
+        continue
+      fi
+      [ "$elapsed" -lt 5000 ] || fail "$run: stopped ${elapsed} ms after the signal"
+      expect_stopped_report
+      [ -s solucaoR.txt ] && [ -s r.csv ] || fail "$run: no solucaoR.txt or result file"
+      case $run in
+        --fac*) grep -q '^Curva de cobertura' "$work/stdout" || fail "no curve" ;;
+        --tar*) grep -q '^Menor p para' "$work/stdout" || fail "no target line" ;;
+      esac
+    done
     ;;
   # kill -9 of mclp alone: the solver goes with it and writes nothing later.
   kill_tool_outright)
@@ -184,22 +253,36 @@ case $case_name in
     ;;
   # The solver program alone, three seconds in: past its short search, in
   # the branch and cut, whose library would otherwise finish normally.
+  # SIGTERM, SIGHUP and a second SIGINT end it at once with nothing written;
+  # a first SIGINT, or SIGUSR1, stops it at its best answer, written whole.
   solver_interrupted_in_branch_and_cut)
     write_network 1200
     stand_in 'exit 0'
     PATH="$work/bin:/usr/bin:/bin" "$tool" -b net.txt >/dev/null
     [ -s pmeddata.dat ] || fail "no solver input"
-    for sig in INT TERM HUP; do
+    for sig in TERM HUP INT-INT INT USR1; do
+      rm -f solucao.txt
       "$solver" -T 0.2 -t 30 >"$work/solver.out" 2>&1 &
       child=$!
       pids+=("$child")
       sleep 3
       alive "$child" || fail "solver ended before the signal"
-      signal_and_wait "$sig" "$child" "$child"
-      expect_status $((128 + $(signal_number "$sig")))
+      [ "$sig" != INT-INT ] || kill -INT "$child"
+      signal_and_wait "${sig#INT-}" "$child" "$child"
+      case $sig in
+        INT | USR1)
+          expect_status 130
+          grep -q ' 9999999 ' <(tr '\n' ' ' <solucao.txt) || fail "$sig: no whole answer"
+          grep -q '^Corvadel:' "$work/solver.out" || fail "$sig: no summary line"
+          ;;
+        *)
+          expect_status $((128 + $(signal_number "${sig#INT-}")))
+          expect_absent solucao.txt
+          [ ! -s "$work/solver.out" ] || fail "solver printed: $(cat "$work/solver.out")"
+          ;;
+      esac
       expect_prompt
-      expect_absent solucao.txt solucao.txt.tmp
-      [ ! -s "$work/solver.out" ] || fail "solver printed: $(cat "$work/solver.out")"
+      expect_absent solucao.txt.tmp
     done
     ;;
   # A second run in a folder in use fails at once and touches nothing; a run
