@@ -67,6 +67,32 @@ stand_in() {
 
 real_solver() { ln -sf "$solver" "$work/bin/Corvadel.exe"; }
 
+# A stand-in that answers only once asked to stop (SIGUSR1), $1 seconds
+# later, as a real solver stopping slowly would: two centres, 1 and 2 (which
+# leave vertex 4 out of the small instance), with no bound, for its one p
+# or each p of its -P list. It leaves "stopping" when asked.
+stopping_stand_in() {
+  cat >"$work/bin/Corvadel.exe" <<PY
+#!/usr/bin/env python3
+import signal, sys, time
+def answer(*_):
+    open("stopping", "w").close()
+    time.sleep($1)
+    if "-P" in sys.argv:
+        p = sys.argv[sys.argv.index("-P") + 1]
+        with open("curva.txt", "w") as f:
+            f.write("1\\n%s 0 0 0.5 0\\n0 1\\n9999999\\n" % p)
+    with open("solucao.txt", "w") as f:
+        f.write("0 0 0.5\\n9999999\\n1\\n0 1\\n")
+    sys.exit(130)
+signal.signal(signal.SIGUSR1, answer)
+signal.pthread_sigmask(signal.SIG_UNBLOCK, [signal.SIGUSR1])
+open("solucao.txt.tmp", "w").close()
+time.sleep(60)
+PY
+  chmod +x "$work/bin/Corvadel.exe"
+}
+
 # Starts mclp in the background in the current folder; sets $tool_pid.
 start_tool() {
   PATH="$work/bin:/usr/bin:/bin" "$tool" "$@" >"$work/stdout" 2>"$work/stderr" &
@@ -153,26 +179,10 @@ case $case_name in
     expect_no_report
     ;;
   # Stopped before any p tried reaches the target: the report is for every
-  # site open. The stand-in answers its one p (two centres that leave
-  # vertex 4 out) with no bound, only once asked to stop.
+  # site open.
   interrupt_target_before_answer)
     write_small_instance
-    cat >"$work/bin/Corvadel.exe" <<'PY'
-#!/usr/bin/env python3
-import signal, sys, time
-def answer(*_):
-    p = sys.argv[sys.argv.index("-P") + 1]
-    with open("curva.txt", "w") as f:
-        f.write("1\n%s 0 0 0.5 0\n0 1\n9999999\n" % p)
-    with open("solucao.txt", "w") as f:
-        f.write("0 0 0.5\n9999999\n1\n0 1\n")
-    sys.exit(130)
-signal.signal(signal.SIGUSR1, answer)
-signal.pthread_sigmask(signal.SIG_UNBLOCK, [signal.SIGUSR1])
-open("solucao.txt.tmp", "w").close()
-time.sleep(60)
-PY
-    chmod +x "$work/bin/Corvadel.exe"
+    stopping_stand_in 0
     start_tool -g inst.txt --target-coverage 100
     child=$(solver_of "$tool_pid") || fail "solver not started"
     wait_for "[ -e solucao.txt.tmp ]" 10 || fail "stand-in did not start"
@@ -183,6 +193,24 @@ PY
     grep -q '^Facilidades       :     4$' "$work/stdout" || fail "not every site: $(cat "$work/stdout")"
     grep -q '^Menor p para 100.00% da demanda ([0-9]*): entre 0 e 4$' "$work/stdout" ||
       fail "no interval: $(cat "$work/stdout")"
+    ;;
+  # A second Ctrl-C while the solver is still stopping ends the run at once,
+  # the solver with it, and nothing is left.
+  interrupt_twice)
+    write_small_instance
+    stopping_stand_in 30
+    start_tool -g inst.txt --csv r.csv
+    child=$(solver_of "$tool_pid") || fail "solver not started"
+    wait_for "[ -e solucao.txt.tmp ]" 10 || fail "stand-in did not start"
+    kill -INT "$tool_pid"
+    wait_for "[ -e stopping ]" 10 || fail "the solver was not asked to stop"
+    alive "$tool_pid" || fail "mclp ended on the first SIGINT"
+    signal_and_wait INT "$tool_pid" "$tool_pid"
+    expect_status 130
+    expect_prompt
+    expect_gone "$child"
+    expect_absent solucao.txt solucao.txt.tmp solucaoR.txt r.csv
+    expect_no_report
     ;;
   # Before any solver: blocked opening an instance that is a pipe nobody
   # writes to.
@@ -205,30 +233,21 @@ PY
   interrupt_real_solver)
     write_network 1200
     real_solver
-    for run in "" "--facilities 10:40:10" "--target-coverage 99" twice; do
+    for run in "" "--facilities 10:40:10" "--target-coverage 99"; do
       rm -f solucao.txt solucaoR.txt r.csv
-      args=${run/twice/}
       # shellcheck disable=SC2086
-      start_tool -b net.txt --csv r.csv $args
+      start_tool -b net.txt --csv r.csv $run
       child=$(solver_of "$tool_pid") || fail "$run: solver not started"
       sleep 3
       # A target's search runs the solver once for each p it tries.
       [[ $run == --tar* ]] || alive "$child" || fail "$run: solver ended before the signal"
       start=$(now_ms)
       kill -INT -- "-$tool_pid"
-      # Apart, as two presses are: two signals pending at once are one.
-      [ "$run" != twice ] || { sleep 0.05; kill -INT -- "-$tool_pid"; }
       wait "$tool_pid"
       status=$?
       elapsed=$(($(now_ms) - start))
       expect_status 130
       expect_gone "$child"
-      if [ "$run" = twice ]; then
-        expect_prompt
-        expect_absent solucao.txt solucao.txt.tmp solucaoR.txt r.csv
-        expect_no_report
-        continue
-      fi
       [ "$elapsed" -lt 5000 ] || fail "$run: stopped ${elapsed} ms after the signal"
       expect_stopped_report
       [ -s solucaoR.txt ] && [ -s r.csv ] || fail "$run: no solucaoR.txt or result file"
