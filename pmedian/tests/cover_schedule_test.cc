@@ -180,4 +180,36 @@ TEST(CoverScheduleTest, ProofPhasesRunOnlyWhenAllowedAndNeeded) {
   EXPECT_FALSE(closed.incumbent.gapOpen());
 }
 
+// A goal ends the schedule once an answer reaches it or the bound falls
+// below it, without claiming the answer optimal: after the short search,
+// after the bound, or with the full search beside a proof that it stops.
+TEST(CoverScheduleTest, GoalSettledEndsTheScheduleUnproven) {
+  struct Case {
+    double goal;
+    double covered;     // the answer the schedule ends with
+    bool fullSearch;    // the full search ran
+    bool proofStopped;  // branch and cut ran and was stopped
+  };
+  for (const Case& c :
+       {Case{105, 110, false, false}, Case{300, 100, false, false},
+        Case{150, 150, true, true}}) {
+    SCOPED_TRACE(c.goal);
+    StubSolve solve;
+    solve.incumbent.setGoal(c.goal);
+    bool searched = false;
+    solve.phases.fullSearch = {"busca", [&searched](CoverLane& lane) {
+                                 searched = true;
+                                 laneFound(lane, {2}, 150, Claim::kAnswer);
+                               }};
+    solve.proofUntilStopped({3}, 120);
+    solve.run();
+    EXPECT_EQ(solve.incumbent.view().covered, c.covered);
+    EXPECT_TRUE(solve.incumbent.gapOpen());
+    EXPECT_TRUE(solve.incumbent.goalSettled());
+    EXPECT_EQ(searched, c.fullSearch);
+    EXPECT_EQ(solve.stopSeen, c.proofStopped);
+    EXPECT_EQ(solve.secondStart, -1);
+  }
+}
+
 }  // namespace
