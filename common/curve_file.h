@@ -26,6 +26,12 @@
 // The solver program's option that names the list of p.
 inline constexpr const char* kCurveOption = "-P";
 
+// The solver program's option "-G OBJECTIVE": a covering solve ends once its
+// answer leaves at most OBJECTIVE of the demand uncovered, or its bound
+// shows that no answer can; the tool's search for the fewest centres needs
+// no more of each p it tries.
+inline constexpr const char* kGoalOption = "-G";
+
 struct CurvePoint {
   int p = 0;
   double objective = 0;

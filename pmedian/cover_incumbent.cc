@@ -1,12 +1,16 @@
 #include "pmedian/cover_incumbent.h"
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 
 #include "pmedian/progress.h"
 #include "pmedian/tolerances.h"
 
 CoverIncumbent::CoverIncumbent(double total, double tolerance, bool whole)
-    : tolerance_(tolerance), whole_(whole) {
+    : tolerance_(tolerance),
+      whole_(whole),
+      goal_(std::numeric_limits<double>::infinity()) {
   held_.upper = total;
 }
 
@@ -57,4 +61,14 @@ bool CoverIncumbent::gapOpen() const {
 
 bool CoverIncumbent::gapBetween(double covered, double upper) const {
   return covered < upper - tolerance_;
+}
+
+void CoverIncumbent::setGoal(double coverage) { goal_ = coverage; }
+
+bool CoverIncumbent::goalSettled() const {
+  if (!std::isfinite(goal_))
+    return false;
+  std::lock_guard<std::mutex> hold(lock_);
+  return held_.covered >= goal_ - tolerance_ ||
+         held_.upper < goal_ - tolerance_;
 }

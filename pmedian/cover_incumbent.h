@@ -54,6 +54,18 @@ class CoverIncumbent {
   // True when `covered` and `upper` still leave room for a better answer.
   bool gapBetween(double covered, double upper) const;
 
+  // Sets the coverage that settles the solve's question: an answer that
+  // reaches it, or a bound below it, ends the solve as a proof would,
+  // without being a proof of optimality.
+  void setGoal(double coverage);
+
+  // True once the answer or the bound held settles the goal set; false
+  // without one.
+  bool goalSettled() const;
+
+  // The goal set; infinity without one.
+  double goal() const { return goal_; }
+
   double tolerance() const { return tolerance_; }
   bool whole() const { return whole_; }
 
@@ -62,4 +74,5 @@ class CoverIncumbent {
   IncumbentView held_;
   double tolerance_;
   bool whole_;
+  double goal_;
 };

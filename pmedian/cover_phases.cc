@@ -80,7 +80,7 @@ void boundPhase(CoverWorkshop& shop, CoverLane& lane) {
 void searchPhase(CoverWorkshop& shop, CoverLane& lane, std::uint64_t seed,
                  int staleRestarts) {
   restoreCover(shop.model, shop.state, lane.centres);
-  searchCover(shop.model, shop.state, seed, lane.upper, staleRestarts,
+  searchCover(shop.model, shop.state, seed, laneTarget(lane), staleRestarts,
               *lane.effort);
   searchFound(shop, lane);
 }
@@ -102,8 +102,8 @@ void fullSearchPhase(CoverWorkshop& shop, CoverLane& lane) {
 void recombinationPhase(CoverWorkshop& shop, CoverLane& lane) {
   restoreCover(shop.model, shop.state, lane.centres);
   recombineCover(shop.model, shop.state,
-                 static_cast<std::uint64_t>(shop.options.seed) + 2, lane.upper,
-                 kRecombineStale, *lane.effort);
+                 static_cast<std::uint64_t>(shop.options.seed) + 2,
+                 laneTarget(lane), kRecombineStale, *lane.effort);
   searchFound(shop, lane);
 }
 
@@ -168,6 +168,8 @@ void cut(CoverWorkshop& shop, CoverLane& lane, int threads) {
     laneFound(lane, lane.centres, lane.covered, Claim::kOptimal);
     return;
   }
+  if (!laneGoesOn(lane))
+    return;
   const CoverModel& model = shop.exactModel;
   std::vector<int> fixed =
       fixByReducedCosts(model, shop.mu, lane.covered,

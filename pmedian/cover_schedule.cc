@@ -38,6 +38,14 @@ bool laneGapOpen(const CoverLane& lane) {
   return lane.incumbent->gapBetween(lane.covered, lane.upper);
 }
 
+bool laneGoesOn(const CoverLane& lane) {
+  return laneGapOpen(lane) && !lane.incumbent->goalSettled();
+}
+
+double laneTarget(const CoverLane& lane) {
+  return std::min(lane.upper, lane.incumbent->goal());
+}
+
 void runPhase(const CoverPhase& phase, CoverLane& lane) {
   lane.phase = phase.name;
   notePhase(lane.slot, phase.name);
@@ -62,7 +70,7 @@ bool raceSearchAndProof(const CoverPhases& phases, CoverLane& search) {
   std::thread beside([&phases, &proof, &proven] {
     runPhase(phases.relaxation, proof);
     runPhase(phases.branchAndCut, proof);
-    if (!laneGapOpen(proof))
+    if (!laneGoesOn(proof))
       proven.store(true);
   });
   search.effort->halt = &proven;
@@ -71,9 +79,11 @@ bool raceSearchAndProof(const CoverPhases& phases, CoverLane& search) {
   search.effort->halt = nullptr;
   // A better start prunes far more of the tree than the root it costs
   // again; a proof already over, or a run past its deadline, gains nothing.
-  bool again = !proven.load() && !pastDeadline(*search.effort) &&
+  // A goal settled needs nothing more of either lane.
+  bool settled = search.incumbent->goalSettled();
+  bool again = !settled && !proven.load() && !pastDeadline(*search.effort) &&
                search.covered > proofStart + search.incumbent->tolerance();
-  if (again)
+  if (again || settled)
     stop.store(true);
   beside.join();
   return again;
@@ -84,9 +94,9 @@ void runCoverSchedule(const CoverPhases& phases, CoverIncumbent& incumbent,
   CoverLane main = startLane(incumbent, effort, 0);
   runPhase(phases.start, main);
   runPhase(phases.bound, main);
-  if (laneGapOpen(main))
+  if (laneGoesOn(main))
     runPhase(phases.shortSearch, main);
-  if (!laneGapOpen(main))
+  if (!laneGoesOn(main))
     return;
   bool again = false;
   if (phases.prove) {
@@ -95,7 +105,7 @@ void runCoverSchedule(const CoverPhases& phases, CoverIncumbent& incumbent,
     runPhase(phases.fullSearch, main);
     runPhase(phases.recombination, main);
   }
-  if (!again || !incumbent.gapOpen())
+  if (!again || !incumbent.gapOpen() || incumbent.goalSettled())
     return;
   CoverLane last = startLane(incumbent, effort, 0);
   runPhase(phases.secondProof, last);

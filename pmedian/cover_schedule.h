@@ -57,6 +57,14 @@ void laneFound(CoverLane& lane, const std::vector<int>& centres, double covered,
 // The running phase of `lane` proved the bound `upper`.
 void laneBound(CoverLane& lane, double upper);
 
+// True while the lane's work may still pay: its own answer and bound leave
+// room for a better one, and the incumbent has not settled its goal.
+bool laneGoesOn(const CoverLane& lane);
+
+// The coverage at which the lane's search may stop: its bound, or the
+// incumbent's goal when that is lower.
+double laneTarget(const CoverLane& lane);
+
 // True while the lane's own answer and bound leave room for a better one.
 bool laneGapOpen(const CoverLane& lane);
 

@@ -60,6 +60,8 @@ SolveOutcome solveCovering(const CoverModel& model, const SolveOptions& options,
                            const std::vector<int>& previous = {}) {
   CoverIncumbent incumbent(model.totalWeight, coverTolerance(model),
                            model.integral);
+  if (options.goal >= 0)
+    incumbent.setGoal(model.totalWeight - options.goal);
   std::vector<int> forced = forcedCentres(model.n, model.p, model.site);
   if (!forced.empty()) {
     double covered = model.totalWeight - uncoveredDemand(model, forced);

@@ -15,6 +15,9 @@ struct SolveOptions {
   double searchSeconds = 0;  // optional cap of the perturbation rounds
   std::int64_t budget = 3000000000;  // work units of the perturbation rounds
   int seed = 1;                      // seed of the perturbation rounds
+  // Covering problems: the solve ends once an answer leaves at most this
+  // demand uncovered, or the bound shows that none can; < 0 for none.
+  double goal = -1;
 };
 
 // The answer and how it was reached.

@@ -19,7 +19,8 @@ const char* valueOf(int argc, char** argv, int k) {
   return argv[k + 1];
 }
 
-double secondsValue(const char* option, const char* text) {
+// A finite real >= 0, as the caps and the goal are written.
+double realValue(const char* option, const char* text) {
   double value = 0;
   if (!parseSeconds(text, value))
     fatalExit("\n>>> Valor invalido para a opcao %s: %s", option, text);
@@ -62,15 +63,17 @@ SolverOptions parseSolverOptions(int argc, char** argv) {
       if (!parseCurveList(list, options.curve))
         fatalExit("\n>>> Valor invalido para a opcao %s: %s", option, list);
       ++k;
+    } else if (std::strcmp(option, kGoalOption) == 0) {
+      options.solve.goal = realValue(option, valueOf(argc, argv, k));
+      ++k;
     } else if (std::strcmp(option, "-L") == 0) {
-      options.solve.runSeconds = secondsValue(option, valueOf(argc, argv, k));
+      options.solve.runSeconds = realValue(option, valueOf(argc, argv, k));
       ++k;
     } else if (std::strcmp(option, "-t") == 0) {
-      options.solve.exactSeconds = secondsValue(option, valueOf(argc, argv, k));
+      options.solve.exactSeconds = realValue(option, valueOf(argc, argv, k));
       ++k;
     } else if (std::strcmp(option, "-T") == 0) {
-      options.solve.searchSeconds =
-          secondsValue(option, valueOf(argc, argv, k));
+      options.solve.searchSeconds = realValue(option, valueOf(argc, argv, k));
       ++k;
     } else if (std::strcmp(option, "-b") == 0) {
       // Millions of work units; a million million is beyond any sane run.

@@ -25,6 +25,9 @@
 //               answer (common/curve_file.h) and "solucao.txt" with the
 //               last, and a summary line for each p, "p N " after
 //               "Corvadel: "
+//   -G OBJECTIVE  covering problems: end once an answer leaves at most
+//               OBJECTIVE uncovered (a real >= 0), or the bound shows that
+//               none can; the answer need not then be optimal
 //   -q          no summary line on the console
 //   -v          the summary line adds read time, time of the final solution,
 //               time of the proof, rounds run and the model solved

@@ -37,8 +37,13 @@ int64_t servedBy(std::vector<int32_t>& centres) {
   return served;
 }
 
-std::vector<CurveAnswer> solveCurve(const std::vector<int32_t>& list) {
+std::vector<CurveAnswer> solveCurve(const std::vector<int32_t>& list,
+                                    int64_t leftAtMost) {
   std::vector<std::string> held = solverArguments;
+  if (leftAtMost >= 0) {
+    solverArguments.push_back(kGoalOption);
+    solverArguments.push_back(std::to_string(leftAtMost));
+  }
   std::string text;
   for (int32_t p : list) {
     if (!text.empty())

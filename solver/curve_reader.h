@@ -28,8 +28,11 @@ void solveForFacilities();
 
 // Runs the solver with "-P LIST" for `list` (increasing) and reads its
 // answers back, each checked against the centre sets and recounted, its bound
-// its own (as a whole demand, never below the coverage).
-std::vector<CurveAnswer> solveCurve(const std::vector<int32_t>& list);
+// its own (as a whole demand, never below the coverage). With `leftAtMost`
+// >= 0 each p's solve ends once its answer leaves at most that demand
+// uncovered, or its bound shows that none can ("-G").
+std::vector<CurveAnswer> solveCurve(const std::vector<int32_t>& list,
+                                    int64_t leftAtMost = -1);
 
 // Sorts `curve` by p and tightens it: the bound of a larger p bounds every
 // smaller one, each upper is the least of its own and those after it; an

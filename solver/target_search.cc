@@ -93,8 +93,9 @@ void searchFewestCentres() {
   std::string hiSolution;
   std::set<int32_t> undecided;
   curveAnswers.clear();
+  // Each p tried needs only to reach the target or to be shown unable to.
   auto probe = [&](int32_t p) {
-    CurveAnswer answer = solveCurve({p}).front();
+    CurveAnswer answer = solveCurve({p}, record.popTotal - demand).front();
     if (answer.covered >= demand) {
       hi = p;
       hiAnswered = true;
