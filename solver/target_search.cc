@@ -71,6 +71,23 @@ void everySiteOpen(const std::vector<int32_t>& sites, int64_t reachable) {
                  std::vector<int>(sites.begin(), sites.end())});
 }
 
+// The p found, solved in full as a run for it alone is: the search asked of
+// it only whether it reaches the target. The better of the two answers is
+// kept, with the lower of their bounds, and `solution` holds it.
+void solveInFull(int32_t p, std::string& solution) {
+  auto row = std::find_if(curveAnswers.begin(), curveAnswers.end(),
+                          [p](const CurveAnswer& a) { return a.p == p; });
+  if (row == curveAnswers.end() || row->proven)
+    return;
+  CurveAnswer full = solveCurve({p}).front();
+  double upper = std::min(row->upper, full.upper);
+  if (full.covered >= row->covered) {
+    *row = std::move(full);
+    solution = readWhole(runPath(kSolutionFile));
+  }
+  row->upper = std::max(upper, static_cast<double>(row->covered));
+}
+
 }  // namespace
 
 void searchFewestCentres() {
@@ -119,6 +136,8 @@ void searchFewestCentres() {
   // needs no solver.
   if (!hiAnswered && !stopRequested())
     probe(hi);
+  else if (!stopRequested())
+    solveInFull(hi, hiSolution);
   targetOutcome.least = lo;
   targetOutcome.most = hi;
   record.facilidades = hi;

@@ -22,11 +22,12 @@ struct TargetOutcome {
 
 extern TargetOutcome targetOutcome;
 
-// Runs the solver as often as the search needs, once per p tried; leaves
-// curveAnswers with every p tried, "solucao.txt" with the answer of the p
-// reported and record.facilidades at that p. A target that even every site
-// allowed cannot reach ends the process with a message that gives the
-// coverage reachable at all.
+// Runs the solver as often as the search needs, once per p tried, each
+// asked only whether p reaches the target, then once more for the p found,
+// solved in full; leaves curveAnswers with every p tried, "solucao.txt" with
+// the answer of the p reported and record.facilidades at that p. A target that
+// even every site allowed cannot reach ends the process with a message that
+// gives the coverage reachable at all.
 void searchFewestCentres();
 
 // The result line: the fewest p, "minimo" when proven, or the interval.
