@@ -17,7 +17,8 @@ With --target, the same tables with --target-coverage 80 and 95 instead:
 the p found, whether it is proven (else the interval), the p tried and the
 seconds; beside it HiGHS (bench/solver/highs_partial_cover.py, SciPy's milp
 under the system's python3, one core, --peer-seconds, 600 by default) on the
-partial set covering model of the same places, S and target.
+partial set covering model of the same places, S and target
+(--peer-seconds 0: no peer).
 
 For each case: the curve's wall-clock seconds, the sum of the single runs'
 and their ratio; then per p the coverage, the gap and whether it is proven,
@@ -129,6 +130,11 @@ def target_rows(mclp, names, peer_seconds, work):
                                    done.stdout, re.M))
             found = m.group(1) or "%s-%s" % (m.group(2), m.group(3))
             model = os.path.join(folder, "model.txt")
+            if peer_seconds <= 0:
+                print("| %s | %s | %d %% | %s | %s | %d | %.1f | | | | |"
+                      % (name, s, percent, found,
+                         "yes" if m.group(1) else "no", tried, seconds))
+                continue
             cover_model(path, s, percent, model)
             peer = subprocess.run(
                 ["/usr/bin/python3", os.path.join(HERE, "solver",
