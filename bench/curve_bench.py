@@ -129,20 +129,17 @@ def target_rows(mclp, names, peer_seconds, work):
             tried = len(re.findall(r"^\s+\d+\s+\d+\s+[\d.]+\s+\d+\s+",
                                    done.stdout, re.M))
             found = m.group(1) or "%s-%s" % (m.group(2), m.group(3))
-            model = os.path.join(folder, "model.txt")
-            if peer_seconds <= 0:
-                print("| %s | %s | %d %% | %s | %s | %d | %.1f | | | | |"
-                      % (name, s, percent, found,
-                         "yes" if m.group(1) else "no", tried, seconds))
-                continue
-            cover_model(path, s, percent, model)
-            peer = subprocess.run(
-                ["/usr/bin/python3", os.path.join(HERE, "solver",
-                                                  "highs_partial_cover.py"),
-                 "--seconds", str(peer_seconds), model],
-                capture_output=True, text=True).stdout.split()
-            cells = (peer[1], peer[3], peer[7], peer[5]) if len(peer) == 8 \
-                else ("", "", "", "")
+            cells = ("", "", "", "")
+            if peer_seconds > 0:
+                model = os.path.join(folder, "model.txt")
+                cover_model(path, s, percent, model)
+                peer = subprocess.run(
+                    ["/usr/bin/python3", os.path.join(HERE, "solver",
+                                                      "highs_partial_cover.py"),
+                     "--seconds", str(peer_seconds), model],
+                    capture_output=True, text=True).stdout.split()
+                if len(peer) == 8:
+                    cells = (peer[1], peer[3], peer[7], peer[5])
             print("| %s | %s | %d %% | %s | %s | %d | %.1f | %s | %s | %s | %s |"
                   % ((name, s, percent, found, "yes" if m.group(1) else "no",
                       tried, seconds) + cells))

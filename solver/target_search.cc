@@ -131,21 +131,17 @@ void searchFewestCentres() {
       break;
     probe(lo + (until - lo) / 2);
   }
-  // Every site open reaches the target; its answer is the one reported when
-  // no fewer were found to. Once stopped, it is written here: the answer
-  // needs no solver.
-  if (!hiAnswered && !stopRequested())
-    probe(hi);
-  else if (!stopRequested())
+  // The p found, solved in full. When none was found, every site open
+  // reaches the target: that answer needs no solver.
+  if (hiAnswered && !stopRequested())
     solveInFull(hi, hiSolution);
+  if (!hiAnswered) {
+    everySiteOpen(sites, reachable);
+    hiSolution = readWhole(runPath(kSolutionFile));
+  }
   targetOutcome.least = lo;
   targetOutcome.most = hi;
   record.facilidades = hi;
-  if (!hiAnswered && stopRequested()) {
-    everySiteOpen(sites, reachable);
-    tightenCurve(curveAnswers);
-    return;
-  }
   tightenCurve(curveAnswers);
   OutFile out(runPath(kSolutionFile),
               "\n>>> Arquivo de dados solucao.txt nao pode ser criado");
