@@ -92,19 +92,64 @@ void shortSearchPhase(CoverWorkshop& shop, CoverLane& lane) {
               kShortRestarts);
 }
 
-void fullSearchPhase(CoverWorkshop& shop, CoverLane& lane) {
+void fullSearch(CoverWorkshop& shop, CoverLane& lane) {
   std::int64_t whole = lendSearchBudget(*lane.effort);
   searchPhase(shop, lane, static_cast<std::uint64_t>(shop.options.seed) + 1,
               kCoverStaleRestarts);
   giveBackBudget(*lane.effort, whole);
 }
 
-void recombinationPhase(CoverWorkshop& shop, CoverLane& lane) {
+void recombination(CoverWorkshop& shop, CoverLane& lane) {
   restoreCover(shop.model, shop.state, lane.centres);
   recombineCover(shop.model, shop.state,
                  static_cast<std::uint64_t>(shop.options.seed) + 2,
                  laneTarget(lane), kRecombineStale, *lane.effort);
   searchFound(shop, lane);
+}
+
+void fullSearchPhase(CoverWorkshop& shop, CoverLane& lane) {
+  shop.searchStart = lane.centres;
+  shop.searchWork = lane.effort->work;
+  shop.searchSpared = lane.effort->spared;
+  fullSearch(shop, lane);
+}
+
+void recombinationPhase(CoverWorkshop& shop, CoverLane& lane) {
+  recombination(shop, lane);
+}
+
+// Charged each candidate's whole list, the swap searches of large problems
+// read far less (kept lists, candidates passed over), and the search and
+// the recombination end with most of their budget's work never done.
+// Where at least half of it was spared, both run once more from where the
+// search started, with the same seeds, charged only what they read; the
+// better of the two answers stands. Both passes count work, not time, so
+// the answer is still that of the input alone, and never below the first.
+bool searchAgainWanted(const CoverWorkshop& shop, const CoverLane& lane) {
+  const SearchEffort& effort = *lane.effort;
+  std::int64_t budget = effort.budget - shop.searchWork;
+  return effort.spared - shop.searchSpared >= budget / 2 && laneGoesOn(lane);
+}
+
+void searchAgainPhase(CoverWorkshop& shop, CoverLane& lane) {
+  if (!searchAgainWanted(shop, lane))
+    return;
+  SearchEffort& effort = *lane.effort;
+  std::vector<int> first = lane.centres;
+  double firstCovered = lane.covered;
+  std::int64_t work = effort.work;
+  effort.work = shop.searchWork;
+  effort.chargeDone = true;
+  lane.centres = shop.searchStart;
+  fullSearch(shop, lane);
+  recombination(shop, lane);
+  effort.chargeDone = false;
+  effort.work = std::max(work, effort.work);
+  if (lane.covered < firstCovered) {
+    lane.centres = std::move(first);
+    lane.covered = firstCovered;
+    restoreCover(shop.model, shop.state, lane.centres);
+  }
 }
 
 // Steps of the volume algorithm in the proof's lane: as many as about
@@ -208,6 +253,10 @@ CoverPhases coverPhases(CoverWorkshop& shop) {
   phases.shortSearch = {"busca curta", in(shortSearchPhase)};
   phases.fullSearch = {"busca", in(fullSearchPhase), true};
   phases.recombination = {"recombinacao", in(recombinationPhase), true};
+  phases.searchAgain = {"segunda busca", in(searchAgainPhase), true};
+  phases.searchAgainWanted = [&shop](const CoverLane& lane) {
+    return searchAgainWanted(shop, lane);
+  };
   phases.relaxation = {"relaxacao", in(relaxationPhase)};
   phases.branchAndCut = {"prova", in(branchAndCutPhase), true};
   phases.secondProof = {"segunda prova", in(secondProofPhase), true};

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "pmedian/cover_model.h"
@@ -26,6 +27,10 @@ struct CoverWorkshop {
   bool exactReady = false;
   double relaxationTried = 0;  // the longest time it was given and ran out
   std::vector<double> mu;      // its multipliers; empty until solved
+  // Where the full search started, and the work charged and spared then.
+  std::vector<int> searchStart;
+  std::int64_t searchWork = 0;
+  std::int64_t searchSpared = 0;
 };
 
 // The phases of the covering solve, working on `shop`, which must outlive

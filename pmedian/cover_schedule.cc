@@ -1,6 +1,7 @@
 #include "pmedian/cover_schedule.h"
 
 #include <algorithm>
+#include <memory>
 #include <thread>
 
 #include "pmedian/progress.h"
@@ -60,32 +61,76 @@ void runPhase(const CoverPhase& phase, CoverLane& lane) {
   notePhase(lane.slot, nullptr);
 }
 
-bool raceSearchAndProof(const CoverPhases& phases, CoverLane& search) {
-  SearchEffort proofEffort = *search.effort;
-  CoverLane proof = startLane(*search.incumbent, proofEffort, 1);
-  double proofStart = proof.covered;
+void runSearchPhases(const CoverPhases& phases, CoverLane& lane) {
+  runPhase(phases.fullSearch, lane);
+  runPhase(phases.recombination, lane);
+  runPhase(phases.searchAgain, lane);
+}
+
+namespace {
+
+// The proof's lane on a thread of its own: the relaxation and branch and
+// cut on one thread, from what the incumbent holds when it starts.
+struct ProofBeside {
+  ProofBeside(const CoverPhases& phases, const CoverLane& search)
+      : effort(*search.effort),
+        lane(startLane(*search.incumbent, effort, 1)),
+        start(lane.covered) {
+    lane.stop = &stop;
+    thread = std::thread([this, &phases] {
+      runPhase(phases.relaxation, lane);
+      runPhase(phases.branchAndCut, lane);
+      if (!laneGoesOn(lane))
+        proven.store(true);
+    });
+  }
+  ~ProofBeside() { end(false); }
+
+  // Stops the proof at its next node when `now`, and waits for its end.
+  void end(bool now) {
+    if (now)
+      stop.store(true);
+    if (thread.joinable())
+      thread.join();
+  }
+
+  SearchEffort effort;
+  CoverLane lane;
+  double start;  // the coverage it started from
   std::atomic<bool> proven{false};
   std::atomic<bool> stop{false};
-  proof.stop = &stop;
-  std::thread beside([&phases, &proof, &proven] {
-    runPhase(phases.relaxation, proof);
-    runPhase(phases.branchAndCut, proof);
-    if (!laneGoesOn(proof))
-      proven.store(true);
-  });
-  search.effort->halt = &proven;
-  runPhase(phases.fullSearch, search);
-  runPhase(phases.recombination, search);
-  search.effort->halt = nullptr;
+  std::thread thread;
+};
+
+}  // namespace
+
+bool raceSearchAndProof(const CoverPhases& phases, CoverLane& search) {
+  auto proof = std::make_unique<ProofBeside>(phases, search);
+  search.effort->halt = &proof->proven;
   // A better start prunes far more of the tree than the root it costs
   // again; a proof already over, or a run past its deadline, gains nothing.
+  auto restartPays = [&] {
+    return !search.incumbent->goalSettled() && !proof->proven.load() &&
+           !pastDeadline(*search.effort) &&
+           search.covered > proof->start + search.incumbent->tolerance();
+  };
+  runPhase(phases.fullSearch, search);
+  runPhase(phases.recombination, search);
+  if (phases.searchAgainWanted && phases.searchAgainWanted(search)) {
+    // The proof restarts from the better answer at once, rather than
+    // after the second search, which may take most of the cap.
+    if (restartPays()) {
+      proof->end(true);
+      proof = std::make_unique<ProofBeside>(phases, search);
+      search.effort->halt = &proof->proven;
+    }
+    runPhase(phases.searchAgain, search);
+  }
+  search.effort->halt = nullptr;
   // A goal settled needs nothing more of either lane.
   bool settled = search.incumbent->goalSettled();
-  bool again = !settled && !proven.load() && !pastDeadline(*search.effort) &&
-               search.covered > proofStart + search.incumbent->tolerance();
-  if (again || settled)
-    stop.store(true);
-  beside.join();
+  bool again = restartPays();
+  proof->end(again || settled);
   return again;
 }
 
@@ -102,8 +147,7 @@ void runCoverSchedule(const CoverPhases& phases, CoverIncumbent& incumbent,
   if (phases.prove) {
     again = raceSearchAndProof(phases, main);
   } else {
-    runPhase(phases.fullSearch, main);
-    runPhase(phases.recombination, main);
+    runSearchPhases(phases, main);
   }
   if (!again || !incumbent.gapOpen() || incumbent.goalSettled())
     return;

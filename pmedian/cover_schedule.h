@@ -40,8 +40,11 @@ struct CoverPhase {
 // recombination race, on one core, the relaxation and branch and cut on the
 // other; the second proof may follow.
 struct CoverPhases {
-  CoverPhase start, bound, shortSearch, fullSearch, recombination, relaxation,
-      branchAndCut, secondProof;
+  CoverPhase start, bound, shortSearch, fullSearch, recombination, searchAgain,
+      relaxation, branchAndCut, secondProof;
+  // True when the second search would run from where `lane` stands; unset:
+  // never.
+  std::function<bool(const CoverLane&)> searchAgainWanted;
   bool prove = true;  // false: no relaxation, branch and cut or proof
 };
 
@@ -72,13 +75,20 @@ bool laneGapOpen(const CoverLane& lane);
 // best solutions its searches mark to the incumbent.
 void runPhase(const CoverPhase& phase, CoverLane& lane);
 
+// The search phases in `lane`: the full search, the recombination, and the
+// second pass that takes up the work they spared.
+void runSearchPhases(const CoverPhases& phases, CoverLane& lane);
+
 // Runs the schedule on `incumbent`, the main lane with `effort`.
 void runCoverSchedule(const CoverPhases& phases, CoverIncumbent& incumbent,
                       SearchEffort& effort);
 
-// The proof race, from the lane `search` stands in: the full search and
-// recombination there, the relaxation and branch and cut in a lane of their
-// own on a second thread, from the same answer. A proof stops the search.
-// True when the second proof should follow: the search ended first, before
-// the run's deadline, with an answer better than the proof's start.
+// The proof race, from the lane `search` stands in: the search phases
+// there, the relaxation and branch and cut in a lane of their own on a
+// second thread, from the same answer. A proof stops the search. When the
+// second search will run and the first two search phases found an answer
+// better than the proof's start, the proof starts again from it beside the
+// second search. True when the second proof should follow: the search
+// ended first, before the run's deadline, with an answer better than the
+// proof's start.
 bool raceSearchAndProof(const CoverPhases& phases, CoverLane& search);

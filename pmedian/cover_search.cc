@@ -154,6 +154,20 @@ void shakeAndImprove(const CoverModel& model, CoverState& state,
   restoreCover(model, state, best);
 }
 
+// A candidate keeps what the swap search found in its list for fewer
+// than this many centres; kNotHeld marks a list to walk again.
+constexpr int kHeldCentres = 16;
+constexpr std::uint8_t kNotHeld = 255;
+
+// The single centre of j may change: every candidate whose list holds j
+// walks it again.
+void forgetHeld(const CoverModel& model, CoverState& state, int j) {
+  if (!state.anyHeld)
+    return;
+  for (int m = model.byStart[j]; m < model.byStart[j + 1]; ++m)
+    state.heldCount[model.byList[m]] = kNotHeld;
+}
+
 }  // namespace
 
 void restoreCover(const CoverModel& model, CoverState& state,
@@ -179,6 +193,12 @@ void startCoverState(const CoverModel& model, CoverState& state) {
   state.alone.assign(n, -1);
   state.gain.assign(n, 0.0);
   state.loss.assign(n, 0.0);
+  state.single.assign(n, 0.0);
+  state.heldCount.assign(n, kNotHeld);
+  state.anyHeld = false;
+  // Read only where heldCount says they were written.
+  state.heldCentre.resize(static_cast<std::size_t>(n) * kHeldCentres);
+  state.heldDemand.resize(static_cast<std::size_t>(n) * kHeldCentres);
   state.covered = 0;
   for (int i = 0; i < n; ++i)
     for (int k = model.coverStart[i]; k < model.coverStart[i + 1]; ++k)
@@ -194,14 +214,20 @@ void openCover(const CoverModel& model, CoverState& state, int a) {
     if (state.count[j] == 0) {
       // j becomes covered: no candidate gains it any more, and a alone
       // holds it.
-      for (int m = model.byStart[j]; m < model.byStart[j + 1]; ++m)
-        state.gain[model.byList[m]] -= w;
+      for (int m = model.byStart[j]; m < model.byStart[j + 1]; ++m) {
+        int c = model.byList[m];
+        state.gain[c] -= w;
+        state.single[c] += w;
+      }
       state.loss[a] += w;
       state.covered += w;
     } else if (state.count[j] == 1) {
       // Its single centre no longer loses j by closing.
       state.loss[state.sum[j]] -= w;
+      for (int m = model.byStart[j]; m < model.byStart[j + 1]; ++m)
+        state.single[model.byList[m]] -= w;
     }
+    forgetHeld(model, state, j);
     ++state.count[j];
     state.sum[j] += a;
     state.alone[j] = state.count[j] == 1 ? a : -1;
@@ -220,14 +246,20 @@ void closeCover(const CoverModel& model, CoverState& state, int r) {
     --state.count[j];
     state.sum[j] -= r;
     if (state.count[j] == 0) {
-      for (int m = model.byStart[j]; m < model.byStart[j + 1]; ++m)
-        state.gain[model.byList[m]] += w;
+      for (int m = model.byStart[j]; m < model.byStart[j + 1]; ++m) {
+        int c = model.byList[m];
+        state.gain[c] += w;
+        state.single[c] -= w;
+      }
       state.loss[r] -= w;
       state.covered -= w;
     } else if (state.count[j] == 1) {
       state.loss[state.sum[j]] += w;
+      for (int m = model.byStart[j]; m < model.byStart[j + 1]; ++m)
+        state.single[model.byList[m]] += w;
     }
     state.alone[j] = state.count[j] == 1 ? static_cast<int>(state.sum[j]) : -1;
+    forgetHeld(model, state, j);
   }
   // The sums above leave rounding residue; a closed centre holds nothing.
   state.loss[r] = 0;
@@ -244,6 +276,10 @@ void growCover(const CoverModel& model, CoverState& state,
 }
 
 namespace {
+
+// Whole sums below this are exact in a double, with room for the
+// differences of a swap.
+constexpr double kExactSums = 0x1p50;
 
 bool barredBy(const CoverTabu* tabu, int i) {
   return tabu && tabu->until[i] > tabu->now;
@@ -275,19 +311,47 @@ Cheapest cheapestCentres(const CoverModel& model, const CoverState& state,
 }
 
 // For the closed candidate a: into extra[r], the demand that the open
-// centre r alone covers and a covers too, and into `touched` every such r.
-void sumShared(const CoverModel& model, const CoverState& state, int a,
-               std::vector<double>& extra, std::vector<int>& touched) {
+// centre r alone covers and a covers too, and into `touched` every such r,
+// in the order first met. From what the last walk of a's list kept when
+// none of its vertices has changed centres since; else by walking the list,
+// keeping what it finds. extra[-1] takes the vertices no single centre
+// holds, so that the walk does not branch on each; it starts nonzero, and
+// never counts as touched. Returns the entries read: those kept, or the
+// list's length.
+int sumShared(const CoverModel& model, const CoverState& state, int a,
+              double* extra, std::vector<int>& touched) {
   touched.clear();
+  std::size_t first = static_cast<std::size_t>(a) * kHeldCentres;
+  int held = state.heldCount[a];
+  if (held != kNotHeld) {
+    for (int k = 0; k < held; ++k) {
+      int r = state.heldCentre[first + k];
+      touched.push_back(r);
+      extra[r] = state.heldDemand[first + k];
+    }
+    return held;
+  }
+  const int* list = model.coverList.data();
+  const int* alone = state.alone.data();
+  const double* weight = model.weight.data();
   for (int k = model.coverStart[a]; k < model.coverStart[a + 1]; ++k) {
-    int j = model.coverList[k];
-    int r = state.alone[j];
-    if (r < 0)
-      continue;
+    int j = list[k];
+    int r = alone[j];
     if (extra[r] == 0)
       touched.push_back(r);
-    extra[r] += model.weight[j];
+    extra[r] += weight[j];
   }
+  int size = static_cast<int>(touched.size());
+  int read = model.coverStart[a + 1] - model.coverStart[a];
+  if (size >= kHeldCentres)
+    return read;
+  for (int k = 0; k < size; ++k) {
+    state.heldCentre[first + k] = touched[k];
+    state.heldDemand[first + k] = extra[touched[k]];
+  }
+  state.heldCount[a] = static_cast<std::uint8_t>(size);
+  state.anyHeld = true;
+  return read;
 }
 
 }  // namespace
@@ -303,15 +367,65 @@ CoverSwap bestCoverSwap(const CoverModel& model, const CoverState& state,
   Cheapest cheapest = cheapestCentres(model, state, tabu);
   if (cheapest.all < 0)
     return best;
-  static thread_local std::vector<double> extra;
+  static thread_local std::vector<double> sums;
   static thread_local std::vector<int> touched;
-  extra.assign(model.n, 0.0);
+  sums.assign(model.n + 1, 0.0);
+  sums[0] = 1;
+  double* extra = sums.data() + 1;
   int ties = 0;
+  // No swap that opens a gains more than gain[a], nor loses less than
+  // what a covers of the vertices a single centre holds falls short of the
+  // smallest loss: extra[r] is at most loss[r] and at most single[a]. A
+  // candidate whose bound lies below the best swap so far (or equals it,
+  // when equals do not replace it) is passed over unwalked, as every one of
+  // its swaps would be. Only where the sums are exact, whole numbers well
+  // within a double, so that the bound never falls below a computed delta.
+  bool exact = model.integral && model.totalWeight < kExactSums;
+  bool drawTies = tabu && tabu->random;
+  double leastLoss = state.loss[cheapest.all];
+  auto upperOf = [&](int a) {
+    return state.gain[a] + std::min(0.0, state.single[a] - leastLoss);
+  };
+  // Without tabu rules the best swap is the first found of largest delta,
+  // so the best swap of any one candidate is a floor: a candidate whose
+  // bound lies below it cannot be first. The candidate of largest bound
+  // gives it.
+  double floor = 0;
+  bool floored = false;
+  if (exact && !tabu) {
+    int lead = -1;
+    for (int a = 0; a < model.n; ++a)
+      if (state.position[a] < 0 && siteRule(model, a) >= 0 &&
+          (lead < 0 || upperOf(a) > upperOf(lead)))
+        lead = a;
+    if (lead >= 0) {
+      sumShared(model, state, lead, extra, touched);
+      floor = state.gain[lead] - state.loss[cheapest.all];
+      for (int r : touched) {
+        if (siteRule(model, r) == 0)
+          floor = std::max(floor, state.gain[lead] - state.loss[r] + extra[r]);
+        extra[r] = 0;
+      }
+      floored = true;
+    }
+  }
   for (int a = 0; a < model.n; ++a) {
     if (state.position[a] >= 0 || siteRule(model, a) < 0)
       continue;
-    sumShared(model, state, a, extra, touched);
-    effort.work += model.coverStart[a + 1] - model.coverStart[a] + 1;
+    // Each candidate is charged its whole list, as a walk of every list
+    // would be, or what was read of it; see chargeSwapWork.
+    int listed = model.coverStart[a + 1] - model.coverStart[a] + 1;
+    if (exact) {
+      double upper = upperOf(a);
+      if ((floored && upper < floor) ||
+          (best.in >= 0 &&
+           (upper < best.delta || (upper == best.delta && !drawTies)))) {
+        chargeSwapWork(effort, listed, 1);
+        continue;
+      }
+    }
+    chargeSwapWork(effort, listed,
+                   sumShared(model, state, a, extra, touched) + 1);
     auto consider = [&](int r) {
       if (siteRule(model, r) > 0)
         return;

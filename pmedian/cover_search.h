@@ -19,7 +19,17 @@ struct CoverState {
   std::vector<int> alone;         // the one open centre covering j, or -1
   std::vector<double> gain;       // uncovered demand that i covers
   std::vector<double> loss;       // demand covered by i alone
-  double covered = 0;             // demand covered
+  std::vector<double> single;     // demand that i covers and one open
+                                  // centre covers
+  // What the swap search last found in the list of each candidate, kept
+  // while none of its vertices changes centres: the open centres that hold
+  // some of them alone, in the order first met, and the demand each holds
+  // of them; heldCount[i] is 255 when unknown or too many to keep.
+  mutable std::vector<std::uint8_t> heldCount;
+  mutable std::vector<int> heldCentre;
+  mutable std::vector<double> heldDemand;
+  mutable bool anyHeld = false;  // some candidate keeps its centres
+  double covered = 0;            // demand covered
 };
 
 // One exchange: open `in`, close `out`; `delta` is the change of coverage.

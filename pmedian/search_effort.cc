@@ -74,6 +74,12 @@ void giveBackBudget(SearchEffort& effort, std::int64_t whole) {
   effort.budget = whole;
 }
 
+void chargeSwapWork(SearchEffort& effort, std::int64_t listed,
+                    std::int64_t read) {
+  effort.work += effort.chargeDone ? read : listed;
+  effort.spared += listed - read;
+}
+
 std::int64_t staleRoundLimit(int p) {
   return std::max<std::int64_t>(2000, std::int64_t{40} * p);
 }

@@ -11,9 +11,15 @@
 // answer on any machine under any load; the optional wall-clock cap can only
 // stop a search earlier.
 struct SearchEffort {
-  std::int64_t work = 0;     // work done so far
-  std::int64_t budget = 0;   // work allowed to the perturbation rounds
-  std::int64_t rounds = 0;   // perturbation rounds done
+  std::int64_t work = 0;    // work done so far
+  std::int64_t budget = 0;  // work allowed to the perturbation rounds
+  std::int64_t rounds = 0;  // perturbation rounds done
+  // The swap search charges each candidate its whole list, though it reads
+  // only part of most (see chargeSwapWork): `spared` sums what was charged
+  // beyond what was read, and with `chargeDone` only what was read is
+  // charged.
+  std::int64_t spared = 0;
+  bool chargeDone = false;
   double secondsCap = 0;     // wall-clock cap of the rounds; 0 for none
   double deadline = 0;       // seconds after start when the whole run ends;
                              // 0 for none
@@ -63,6 +69,14 @@ std::int64_t lendSearchBudget(SearchEffort& effort);
 
 // Hands the next search what the one before left of the whole budget.
 void giveBackBudget(SearchEffort& effort, std::int64_t whole);
+
+// Charges one candidate of a swap search: `listed`, the work a walk of its
+// whole list costs, or with effort.chargeDone `read`, the work done, which
+// reads what was kept of the list or passes over it. Charging the whole
+// list keeps the budget's end where it was before anything was kept, so
+// that the same input gives the same answer as it did.
+void chargeSwapWork(SearchEffort& effort, std::int64_t listed,
+                    std::int64_t read);
 
 // Rounds without improvement after which the p-median search gives up:
 // grows with p, with a floor for small p.

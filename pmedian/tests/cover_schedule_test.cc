@@ -37,6 +37,7 @@ struct StubSolve {
     phases.fullSearch = {"busca", [](CoverLane&) {}};
     phases.recombination = {"recombinacao",
                             [this](CoverLane&) { searchDone.store(true); }};
+    phases.searchAgain = {"segunda busca", [](CoverLane&) {}};
     phases.relaxation = {"relaxacao", [](CoverLane&) {}};
     phases.branchAndCut = {"prova", [](CoverLane&) {}};
     phases.secondProof = {"segunda prova", [this](CoverLane& lane) {

@@ -26,6 +26,38 @@ std::vector<int> swapped(std::vector<int> centres, int in, int out) {
   return centres;
 }
 
+// A swap search on `state`, which may use what earlier searches kept, and
+// one on a copy rebuilt from its centres, which keeps nothing, choose the
+// same swap, without and with tabu rules and random choice among equals,
+// and draw from their streams alike.
+void expectSameSwaps(const CoverModel& model, const CoverState& state,
+                     std::uint64_t seed) {
+  CoverState rebuilt;
+  startCoverState(model, rebuilt);
+  for (int c : state.centres)
+    openCover(model, rebuilt, c);
+  SearchEffort effort;
+  CoverSwap kept = bestCoverSwap(model, state, effort);
+  CoverSwap walked = bestCoverSwap(model, rebuilt, effort);
+  EXPECT_EQ(kept.in, walked.in);
+  EXPECT_EQ(kept.out, walked.out);
+  EXPECT_EQ(kept.delta, walked.delta);
+  RandomStream drawKept = randomStream(seed), drawWalked = randomStream(seed);
+  CoverTabu tabu;
+  tabu.until.assign(model.n, 0);
+  tabu.now = 1;
+  for (int i = 0; i < model.n; i += 4)
+    tabu.until[i] = 2;
+  tabu.aspiration = state.covered;
+  tabu.random = &drawKept;
+  kept = bestCoverSwap(model, state, effort, &tabu);
+  tabu.random = &drawWalked;
+  walked = bestCoverSwap(model, rebuilt, effort, &tabu);
+  EXPECT_EQ(kept.in, walked.in);
+  EXPECT_EQ(kept.out, walked.out);
+  EXPECT_EQ(nextBelow(drawKept, 1 << 30), nextBelow(drawWalked, 1 << 30));
+}
+
 TEST(CoverSearchTest, BookkeepingMatchesRecountAfterMoves) {
   PmedProblem problem = randomProblem(30, 5, true, 0.25, 7);
   CoverModel model;
@@ -35,6 +67,8 @@ TEST(CoverSearchTest, BookkeepingMatchesRecountAfterMoves) {
   greedyCover(model, state, effort);
   RandomStream random = randomStream(3);
   for (int move = 0; move < 50; ++move) {
+    // Searched before each move, so that what it keeps is from before.
+    expectSameSwaps(model, state, move);
     int out = state.centres[nextBelow(random, model.p)];
     int in;
     do {
@@ -52,6 +86,14 @@ TEST(CoverSearchTest, BookkeepingMatchesRecountAfterMoves) {
         lone[j] = ++covering[j] == 1 ? c : -1;
       }
     EXPECT_EQ(state.alone, lone);
+    // Demand of each list that a single open centre holds.
+    for (int i = 0; i < model.n; ++i) {
+      double single = 0;
+      for (int k = model.coverStart[i]; k < model.coverStart[i + 1]; ++k)
+        if (covering[model.coverList[k]] == 1)
+          single += model.weight[model.coverList[k]];
+      EXPECT_EQ(state.single[i], single) << i;
+    }
     // Gain of a closed i and loss of an open i, from their definitions.
     for (int i = 0; i < model.n; ++i) {
       std::vector<int> with = state.centres;
