@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <thread>
@@ -210,6 +211,44 @@ TEST(CoverScheduleTest, GoalSettledEndsTheScheduleUnproven) {
     EXPECT_EQ(searched, c.fullSearch);
     EXPECT_EQ(solve.stopSeen, c.proofStopped);
     EXPECT_EQ(solve.secondStart, -1);
+  }
+}
+
+// With a second search to come, a better answer of the first two search
+// phases restarts the proof from it at once; the proof is stopped again
+// only for a second proof from a still better answer.
+TEST(CoverScheduleTest, ProofRestartsBeforeTheSecondSearch) {
+  struct Case {
+    double first;   // what the full search finds
+    double second;  // what the second search finds
+    std::vector<double> proofStarts;
+    double secondProof;  // -1: none
+  };
+  for (const Case& c :
+       {Case{120, 130, {110, 120}, 130}, Case{120, 120, {110, 120}, -1},
+        Case{110, 130, {110}, 130}}) {
+    SCOPED_TRACE(c.first);
+    StubSolve solve;
+    solve.phases.searchAgainWanted = [](const CoverLane&) { return true; };
+    solve.phases.fullSearch = {"busca", [&c](CoverLane& lane) {
+                                 laneFound(lane, {2}, c.first, Claim::kAnswer);
+                               }};
+    solve.phases.searchAgain = {"segunda busca", [&c](CoverLane& lane) {
+                                  laneFound(lane, {3}, c.second,
+                                            Claim::kAnswer);
+                                }};
+    std::vector<double> starts;
+    solve.phases.branchAndCut = {
+        "prova", [&](CoverLane& lane) {
+          starts.push_back(lane.covered);
+          // Runs until stopped or the search ends.
+          for (int k = 0; k < 20 && !lane.stop->load(); ++k)
+            std::this_thread::sleep_for(milliseconds(10));
+        }};
+    solve.run();
+    EXPECT_EQ(starts, c.proofStarts);
+    EXPECT_EQ(solve.secondStart, c.secondProof);
+    EXPECT_EQ(solve.incumbent.view().covered, std::max(c.first, c.second));
   }
 }
 
