@@ -70,7 +70,8 @@ void runSearchPhases(const CoverPhases& phases, CoverLane& lane) {
 namespace {
 
 // The proof's lane on a thread of its own: the relaxation and branch and
-// cut on one thread, from what the incumbent holds when it starts.
+// cut on one thread, from what the incumbent holds when it starts. Only
+// branch and cut stops at once when asked; the relaxation runs to its end.
 struct ProofBeside {
   ProofBeside(const CoverPhases& phases, const CoverLane& search)
       : effort(*search.effort),
@@ -79,6 +80,7 @@ struct ProofBeside {
     lane.stop = &stop;
     thread = std::thread([this, &phases] {
       runPhase(phases.relaxation, lane);
+      cutting.store(true);
       runPhase(phases.branchAndCut, lane);
       if (!laneGoesOn(lane))
         proven.store(true);
@@ -99,6 +101,7 @@ struct ProofBeside {
   double start;  // the coverage it started from
   std::atomic<bool> proven{false};
   std::atomic<bool> stop{false};
+  std::atomic<bool> cutting{false};  // past the relaxation
   std::thread thread;
 };
 
@@ -118,8 +121,9 @@ bool raceSearchAndProof(const CoverPhases& phases, CoverLane& search) {
   runPhase(phases.recombination, search);
   if (phases.searchAgainWanted && phases.searchAgainWanted(search)) {
     // The proof restarts from the better answer at once, rather than
-    // after the second search, which may take most of the cap.
-    if (restartPays()) {
+    // after the second search, which may take most of the cap; but not
+    // while its relaxation runs, which the search would wait for.
+    if (proof->cutting.load() && restartPays()) {
       proof->end(true);
       proof = std::make_unique<ProofBeside>(phases, search);
       search.effort->halt = &proof->proven;

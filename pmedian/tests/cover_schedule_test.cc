@@ -230,7 +230,11 @@ TEST(CoverScheduleTest, ProofRestartsBeforeTheSecondSearch) {
     SCOPED_TRACE(c.first);
     StubSolve solve;
     solve.phases.searchAgainWanted = [](const CoverLane&) { return true; };
-    solve.phases.fullSearch = {"busca", [&c](CoverLane& lane) {
+    // The search ends once the proof is past its relaxation, which a
+    // restart would wait for.
+    std::atomic<bool> cutting{false};
+    solve.phases.fullSearch = {"busca", [&c, &cutting](CoverLane& lane) {
+                                 waitFor(cutting);
                                  laneFound(lane, {2}, c.first, Claim::kAnswer);
                                }};
     solve.phases.searchAgain = {"segunda busca", [&c](CoverLane& lane) {
@@ -241,6 +245,7 @@ TEST(CoverScheduleTest, ProofRestartsBeforeTheSecondSearch) {
     solve.phases.branchAndCut = {
         "prova", [&](CoverLane& lane) {
           starts.push_back(lane.covered);
+          cutting.store(true);
           // Runs until stopped or the search ends.
           for (int k = 0; k < 20 && !lane.stop->load(); ++k)
             std::this_thread::sleep_for(milliseconds(10));
