@@ -125,10 +125,12 @@ void recombinationPhase(CoverWorkshop& shop, CoverLane& lane) {
 // search started, with the same seeds, charged only what they read; the
 // better of the two answers stands. Both passes count work, not time, so
 // the answer is still that of the input alone, and never below the first.
+// A budget spent before the full search began leaves nothing to take up.
 bool searchAgainWanted(const CoverWorkshop& shop, const CoverLane& lane) {
   const SearchEffort& effort = *lane.effort;
   std::int64_t budget = effort.budget - shop.searchWork;
-  return effort.spared - shop.searchSpared >= budget / 2 && laneGoesOn(lane);
+  return budget > 0 && effort.spared - shop.searchSpared >= budget / 2 &&
+         laneGoesOn(lane);
 }
 
 void searchAgainPhase(CoverWorkshop& shop, CoverLane& lane) {

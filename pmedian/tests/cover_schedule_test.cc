@@ -215,32 +215,41 @@ TEST(CoverScheduleTest, GoalSettledEndsTheScheduleUnproven) {
 }
 
 // With a second search to come, a better answer of the first two search
-// phases restarts the proof from it at once; the proof is stopped again
-// only for a second proof from a still better answer.
+// phases restarts the proof from it at once, but only once the proof is past
+// its relaxation, which cannot be stopped; the proof is stopped again only
+// for a second proof from a still better answer.
 TEST(CoverScheduleTest, ProofRestartsBeforeTheSecondSearch) {
   struct Case {
     double first;   // what the full search finds
     double second;  // what the second search finds
+    bool relaxing;  // the relaxation runs until the second search begins
     std::vector<double> proofStarts;
     double secondProof;  // -1: none
   };
   for (const Case& c :
-       {Case{120, 130, {110, 120}, 130}, Case{120, 120, {110, 120}, -1},
-        Case{110, 130, {110}, 130}}) {
+       {Case{120, 130, false, {110, 120}, 130},
+        Case{120, 120, false, {110, 120}, -1},
+        Case{110, 130, false, {110}, 130}, Case{120, 130, true, {110}, 130}}) {
     SCOPED_TRACE(c.first);
+    SCOPED_TRACE(c.relaxing);
     StubSolve solve;
     solve.phases.searchAgainWanted = [](const CoverLane&) { return true; };
-    // The search ends once the proof is past its relaxation, which a
-    // restart would wait for.
-    std::atomic<bool> cutting{false};
+    // Otherwise the search ends once the proof is past its relaxation.
+    std::atomic<bool> cutting{false}, again{false};
     solve.phases.fullSearch = {"busca", [&c, &cutting](CoverLane& lane) {
-                                 waitFor(cutting);
+                                 if (!c.relaxing)
+                                   waitFor(cutting);
                                  laneFound(lane, {2}, c.first, Claim::kAnswer);
                                }};
-    solve.phases.searchAgain = {"segunda busca", [&c](CoverLane& lane) {
+    solve.phases.searchAgain = {"segunda busca", [&c, &again](CoverLane& lane) {
+                                  again.store(true);
                                   laneFound(lane, {3}, c.second,
                                             Claim::kAnswer);
                                 }};
+    solve.phases.relaxation = {"relaxacao", [&c, &again](CoverLane&) {
+                                 if (c.relaxing)
+                                   waitFor(again);
+                               }};
     std::vector<double> starts;
     solve.phases.branchAndCut = {
         "prova", [&](CoverLane& lane) {

@@ -11,6 +11,8 @@
 
 #include "pmedian/cover_incumbent.h"
 #include "pmedian/cover_model.h"
+#include "pmedian/cover_phases.h"
+#include "pmedian/cover_schedule.h"
 #include "pmedian/cover_search.h"
 #include "pmedian/exact_cover.h"
 #include "pmedian/lagrange_bound.h"
@@ -540,6 +542,48 @@ TEST(CoverModelTest, DominatorsCoverWhatTheyReplace) {
         EXPECT_GT(other, i) << seed << " " << i;
       }
     }
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// The search phases of the covering solve on 600 points whose swap searches
+// read about a quarter of what they are charged: the second search runs
+// where half of the budget's work was spared, never ends below the first
+// pass, and here raises it on some seeds; with the budget spent before the
+// full search, there is nothing to take up.
+TEST(CoverPhasesTest, SecondSearchTakesUpTheSparedWork) {
+  for (std::int64_t budget : {20000000, 1}) {
+    bool wanted = budget > 1;
+    int raised = 0;
+    for (std::uint64_t seed = 1; seed <= 3; ++seed) {
+      PmedProblem problem = randomProblem(600, 15, true, 0.15, seed);
+      CoverModel model;
+      ASSERT_TRUE(buildCoverModel(problem, model));
+      SolveOptions options;
+      CoverWorkshop shop(model, options);
+      CoverPhases phases = coverPhases(shop);
+      CoverIncumbent incumbent(model.totalWeight, coverTolerance(model),
+                               model.integral);
+      SearchEffort effort;
+      effort.budget = budget;
+      CoverLane lane = startLane(incumbent, effort, 0);
+      for (const CoverPhase* phase :
+           {&phases.start, &phases.bound, &phases.shortSearch,
+            &phases.fullSearch, &phases.recombination})
+        runPhase(*phase, lane);
+      EXPECT_EQ(phases.searchAgainWanted(lane), wanted) << seed;
+      double first = lane.covered;
+      runPhase(phases.searchAgain, lane);
+      EXPECT_GE(lane.covered, first) << seed;
+      EXPECT_EQ(lane.covered,
+                model.totalWeight - uncoveredDemand(model, lane.centres));
+      EXPECT_EQ(shop.state.centres, lane.centres) << seed;
+      raised += lane.covered > first;
+    }
+    EXPECT_EQ(raised > 0, wanted);
   }
 }
 
