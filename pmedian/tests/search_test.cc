@@ -545,10 +545,6 @@ TEST(CoverModelTest, DominatorsCoverWhatTheyReplace) {
   }
 }
 
-}  // namespace
-
-namespace {
-
 // The search phases of the covering solve on 600 points whose swap searches
 // read about a quarter of what they are charged: the second search runs
 // where half of the budget's work was spared, never ends below the first
